@@ -1,0 +1,57 @@
+#include <cstdio>
+#include <cstring>
+
+#include "../lib/FilterSession.h"
+#include "../lib/UiDriver.h"
+#include "Commands.h"
+#include "HostOptionsParser.h"
+
+namespace filterhost {
+
+// Prints each message box the plug-in showed as "message: CAPTION | TEXT",
+// carriage returns shown as "\r".
+void PrintMessages(const std::vector<UiEvent>& events, FILE* to) {
+    for (const UiEvent& e : events) {
+        if (e.kind != "message") continue;
+        std::string text;
+        for (char c : e.text) text += c == '\r' ? std::string("\\r") : std::string(1, c);
+        std::fprintf(to, "message: %s | %s\n", e.caption.c_str(), text.c_str());
+    }
+}
+
+int ParametersCommand(int argc, char** argv) {
+    Arguments args;
+    std::string error;
+    if (!ParseArguments(argc, argv, 2, kHostValueOptions, kHostFlagOptions, &args, &error) ||
+        args.positional.size() != 1) {
+        if (error.empty()) error = "params takes one plug-in";
+        Complain("%s", error.c_str());
+        std::fputs("usage: filterhost params PLUGIN.8bf [--host-sig XXXX] [--mode N] [--planes N] [--depth N]\n"
+                   "                        [--no-advance-state] [--no-handle-suite]\n"
+                   "Runs the Parameters step on a 16 x 16 RGB document and prints the result,\n"
+                   "every message the plug-in showed, and the parameter handle's size.\n",
+                   stderr);
+        return 2;
+    }
+    HostOptions options;
+    if (!ApplyHostOptions(args, &options, &error)) {
+        Complain("%s", error.c_str());
+        return 2;
+    }
+    PluginModule plugin;
+    if (!plugin.Load(args.positional[0], &error)) {
+        Complain("%s", error.c_str());
+        return 2;
+    }
+    Document document;
+    document.Allocate(16, 16, 3, 8);
+    UiDriver driver;
+    FilterSession session(plugin, document, options);
+    const int16 result = session.Call(filterSelectorParameters);
+    std::printf("result %d\n", result);
+    PrintMessages(driver.Events(), stdout);
+    if (session.parameters() != nullptr) std::printf("parameter handle: %zu bytes\n", HandleBytes(session.parameters()).size());
+    return result == 0 ? 0 : 1;
+}
+
+}  // namespace filterhost

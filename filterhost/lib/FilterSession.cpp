@@ -1,0 +1,336 @@
+#include "FilterSession.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
+
+namespace filterhost {
+namespace {
+
+FilterSession* activeSession = nullptr;
+std::atomic<bool> abortRequested{false};
+std::atomic<bool> progressBar{false};
+intptr_t watchSuspension = 0;
+
+constexpr char kWindowClass[] = "TavirelFilterHostWindow";
+
+bool EmptyRect(const Rect& r) { return r.top >= r.bottom || r.left >= r.right; }
+
+// The reduced size of an image of n pixels at every rate-th pixel.
+int ReducedSize(int n, int rate, bool padding) {
+    if (rate <= 1) return n;
+    return padding ? (n + rate - 2) / rate + 1 : (n - 1) / rate + 1;
+}
+
+HWND CreateHostWindow(const HostOptions& o) {
+    WNDCLASSA wc{};
+    wc.lpfnWndProc = DefWindowProcA;
+    wc.hInstance = GetModuleHandleA(nullptr);
+    wc.lpszClassName = kWindowClass;
+    wc.hbrBackground = HBRUSH(COLOR_WINDOW + 1);
+    RegisterClassA(&wc);  // already registered by an earlier session: fine
+    return CreateWindowExA(0, kWindowClass, "Tavirel filter host", WS_OVERLAPPEDWINDOW | (o.showWindow ? WS_VISIBLE : 0),
+                           o.windowX, o.windowY, o.windowWidth, o.windowHeight, nullptr, nullptr,
+                           GetModuleHandleA(nullptr), nullptr);
+}
+
+}  // namespace
+
+struct SessionCallbacks {
+    static Boolean HOST_CALLBACK Abort() {
+        FilterSession* s = activeSession;
+        if (s == nullptr) return 0;
+        ++s->abortPolls_;
+        if (s->options_.abortAtPoll != 0 && s->abortPolls_ >= s->options_.abortAtPoll) return 1;
+        return abortRequested.load() ? 1 : 0;
+    }
+    static void HOST_CALLBACK Progress(int32 done, int32 total) {
+        if (activeSession != nullptr) activeSession->progress_.push_back({done, total});
+        if (progressBar.load() && total > 0) {
+            const int width = 40;
+            const int filled = int(int64_t(done) * width / total);
+            std::fprintf(stderr, "\r[%.*s%*s] %3d%%", filled, "########################################",
+                         width - filled, "", int(int64_t(done) * 100 / total));
+            if (done >= total) std::fputc('\n', stderr);
+            std::fflush(stderr);
+        }
+    }
+    static OSErr HOST_CALLBACK Advance() { return activeSession ? activeSession->AdvanceState() : paramErr; }
+    static OSErr HOST_CALLBACK Display(const PSPixelMap* map, const VRect* rect, int32 row, int32 col, void* context);
+    static OSErr HOST_CALLBACK GetProperty(PIType, PIType key, int32, intptr_t* simple, Handle* complex) {
+        if (complex != nullptr) *complex = nullptr;
+        if (key == propWatchSuspension && simple != nullptr) {
+            *simple = watchSuspension;
+            return noErr;
+        }
+        return -30901;  // errPlugInPropertyUndefined
+    }
+    static OSErr HOST_CALLBACK SetProperty(PIType, PIType key, int32, intptr_t simple, Handle) {
+        if (key == propWatchSuspension) {
+            watchSuspension = simple;
+            return noErr;
+        }
+        return -30901;
+    }
+};
+
+// Draws an RGB pixel map (8 bits a sample) into the device context.
+OSErr HOST_CALLBACK SessionCallbacks::Display(const PSPixelMap* map, const VRect* rect, int32 row, int32 col,
+                                              void* context) {
+    if (activeSession != nullptr) ++activeSession->displayCalls_;
+    if (map == nullptr || rect == nullptr || context == nullptr || map->baseAddr == nullptr) return paramErr;
+    const int width = rect->right - rect->left, height = rect->bottom - rect->top;
+    if (width <= 0 || height <= 0) return noErr;
+    const int stride = (width * 3 + 3) & ~3;
+    std::vector<uint8_t> bgr(size_t(stride) * height);
+    const auto* base = static_cast<const uint8_t*>(map->baseAddr);
+    for (int y = 0; y < height; ++y) {
+        for (int x = 0; x < width; ++x) {
+            const uint8_t* p = base + intptr_t(rect->top + y - map->bounds.top) * map->rowBytes +
+                               intptr_t(rect->left + x - map->bounds.left) * map->colBytes;
+            uint8_t* q = &bgr[size_t(y) * stride + size_t(x) * 3];
+            q[0] = p[2 * map->planeBytes], q[1] = p[map->planeBytes], q[2] = p[0];
+        }
+    }
+    BITMAPINFO info{};
+    info.bmiHeader.biSize = sizeof info.bmiHeader;
+    info.bmiHeader.biWidth = width;
+    info.bmiHeader.biHeight = -height;
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 24;
+    SetDIBitsToDevice(static_cast<HDC>(context), col, row, DWORD(width), DWORD(height), 0, 0, 0, UINT(height),
+                      bgr.data(), &info, DIB_RGB_COLORS);
+    return noErr;
+}
+
+FilterSession::FilterSession(PluginModule& plugin, const Document& document, const HostOptions& options)
+    : plugin_(plugin), options_(options), source_(document), destination_(document), recordBytes_(1024, 0) {
+    record_ = reinterpret_cast<FilterRecord*>(recordBytes_.data());
+    window_ = CreateHostWindow(options);
+    platform_.hwnd = reinterpret_cast<intptr_t>(window_);
+    about_.platformData = &platform_;
+    propertyProcs_ = {kCurrentPropertyProcsVersion, 2, SessionCallbacks::GetProperty, SessionCallbacks::SetProperty};
+
+    FilterRecord& r = *record_;
+    r.abortProc = SessionCallbacks::Abort;
+    r.progressProc = SessionCallbacks::Progress;
+    r.imageSize = Point{int16(document.height), int16(document.width)};
+    r.planes = options.planesOverride >= 0 ? options.planesOverride : int16(document.planes);
+    r.filterRect = options.useWholeImage ? Rect{0, 0, int16(document.height), int16(document.width)} : options.filterRect;
+    r.background = RGBColor{65535, 65535, 65535};
+    r.maxSpace = 64 << 20;
+    r.isFloating = 0;
+    r.haveMask = options.haveMask ? 1 : 0;
+    r.autoMask = 1;
+    r.hostSig = options.hostSig;
+    r.imageMode = options.imageModeOverride >= 0 ? options.imageModeOverride : document.imageMode;
+    r.imageHRes = r.imageVRes = 72 << 16;
+    r.wholeSize = r.imageSize;
+    r.platformData = &platform_;
+    r.displayPixels = SessionCallbacks::Display;
+    r.handleProcs = options.provideHandleSuite ? HostHandleProcs() : nullptr;
+    r.advanceState = options.provideAdvanceState ? SessionCallbacks::Advance : nullptr;
+    r.supportsPadding = options.supportsPadding ? 1 : 0;
+    r.inputPadding = r.outputPadding = r.maskPadding = plugInWantsEdgeReplication;
+    r.samplingSupport = 1;  // integral sampling
+    r.inputRate = r.maskRate = kFixedOne;
+    r.inPlaneBytes = r.outPlaneBytes = 1;
+    r.propertyProcs = &propertyProcs_;
+    r.depth = options.depthOverride >= 0 ? options.depthOverride : document.depth;
+}
+
+FilterSession::~FilterSession() {
+    if (record_->parameters != nullptr) DisposeHandle(record_->parameters);
+    if (window_ != nullptr) DestroyWindow(window_);
+    if (activeSession == this) activeSession = nullptr;
+}
+
+Handle FilterSession::ReleaseParameters() {
+    Handle h = record_->parameters;
+    record_->parameters = nullptr;
+    return h;
+}
+
+void FilterSession::RequestAbort() { abortRequested.store(true); }
+void FilterSession::RequestProgressBar(bool on) { progressBar.store(on); }
+
+void FilterSession::ClearEvents() {
+    advances_.clear();
+    progress_.clear();
+    abortPolls_ = advanceCalls_ = displayCalls_ = 0;
+}
+
+int16 FilterSession::Call(int16 selector) {
+    if (!started_) {
+        // Counted from the first call, so that a parameter handle the host
+        // brought along is not taken for the plug-in's.
+        started_ = true;
+        countsAtStart_ = CurrentHandleCounts();
+        const Handle kept = record_->parameters;
+        baseLive_ = countsAtStart_.live - (kept != nullptr && IsLiveHandle(kept) ? 1 : 0);
+    }
+    activeSession = this;
+    watchSuspension = 0;  // reset at every call into the plug-in
+    int16 result = 0;
+    void* record = selector == filterSelectorAbout ? static_cast<void*>(&about_) : static_cast<void*>(record_);
+    plugin_.entry()(selector, record, &pluginData_, &result);
+    return result;
+}
+
+int16 FilterSession::RunAbout() { return Call(filterSelectorAbout); }
+
+bool FilterSession::RequestsEmpty() const {
+    return EmptyRect(record_->inRect) && EmptyRect(record_->outRect) && EmptyRect(record_->maskRect);
+}
+
+int16 FilterSession::FinishRun(int16 startResult) {
+    if (startResult != 0) {
+        destination_ = source_;  // a cancelled or failed run leaves the document as it was
+        deliveredOut_ = Rect{0, 0, 0, 0};
+        return startResult;
+    }
+    int16 result = 0;
+    while (!RequestsEmpty()) {
+        const OSErr delivered = AdvanceState();
+        if (delivered != noErr) {
+            destination_ = source_;
+            return delivered;
+        }
+        result = Call(filterSelectorContinue);
+        if (result != 0) {
+            destination_ = source_;
+            return result;
+        }
+    }
+    Commit();
+    result = Call(filterSelectorFinish);
+    Commit();
+    if (result == 0) source_ = destination_;
+    else destination_ = source_;
+    return result;
+}
+
+int16 FilterSession::RunMenuFlow() {
+    int16 result = Call(filterSelectorParameters);
+    if (result != 0) return result;
+    return RunRepeatFlow();
+}
+
+int16 FilterSession::RunRepeatFlow() {
+    int16 result = Call(filterSelectorPrepare);
+    if (result != 0) return result;
+    destination_ = source_;
+    return FinishRun(Call(filterSelectorStart));
+}
+
+void FilterSession::Commit() {
+    if (EmptyRect(deliveredOut_) || outBuffer_.data() == nullptr) {
+        deliveredOut_ = Rect{0, 0, 0, 0};
+        return;
+    }
+    // Only the part inside filterRect is written back.
+    const Rect& f = record_->filterRect;
+    const int top = std::max<int>(deliveredOut_.top, f.top), bottom = std::min<int>(deliveredOut_.bottom, f.bottom);
+    const int left = std::max<int>(deliveredOut_.left, f.left), right = std::min<int>(deliveredOut_.right, f.right);
+    const int bytes = destination_.sampleBytes();
+    const int lo = std::max<int>(deliveredOutLo_, 0), hi = std::min<int>(deliveredOutHi_, destination_.planes - 1);
+    const int delivered = deliveredOutHi_ - deliveredOutLo_ + 1;
+    for (int y = top; y < bottom && y < destination_.height; ++y) {
+        const auto* row = static_cast<const uint8_t*>(outBuffer_.data()) + intptr_t(y - deliveredOut_.top) * deliveredOutRowBytes_;
+        for (int x = left; x < right && x < destination_.width; ++x) {
+            const uint8_t* from = row + size_t(x - deliveredOut_.left) * delivered * bytes;
+            uint8_t* to = destination_.Pixel(x, y);
+            std::memcpy(to + lo * bytes, from + (lo - deliveredOutLo_) * bytes, size_t(hi - lo + 1) * bytes);
+        }
+    }
+    deliveredOut_ = Rect{0, 0, 0, 0};
+}
+
+bool FilterSession::Deliver(const Rect& rect, int16 lo, int16 hi, Fixed rate, int16 padding, const Document& from,
+                            GuardedBuffer& buffer, void** data, int32* rowBytes) {
+    if (EmptyRect(rect) || hi < lo) {
+        buffer.Reset(0);
+        *data = nullptr;
+        *rowBytes = 0;
+        return true;
+    }
+    const int n = std::max<int>(1, rate >> 16);
+    const int width = rect.right - rect.left, height = rect.bottom - rect.top;
+    const int planes = hi - lo + 1, bytes = from.sampleBytes();
+    const int32 stride = int32(width * planes * bytes);
+    if (!buffer.Reset(size_t(stride) * height)) return false;
+    const int reducedWidth = ReducedSize(from.width, n, record_->supportsPadding != 0);
+    const int reducedHeight = ReducedSize(from.height, n, record_->supportsPadding != 0);
+    auto* out = static_cast<uint8_t*>(buffer.data());
+    for (int y = 0; y < height; ++y) {
+        const int ry = std::clamp(rect.top + y, 0, reducedHeight - 1);
+        const int sy = std::min(ry * n, from.height - 1);
+        for (int x = 0; x < width; ++x) {
+            const int ryx = rect.left + x;
+            const bool outside = ryx < 0 || ryx >= reducedWidth || rect.top + y < 0 || rect.top + y >= reducedHeight;
+            const int sx = std::min(std::clamp(ryx, 0, reducedWidth - 1) * n, from.width - 1);
+            uint8_t* to = out + intptr_t(y) * stride + intptr_t(x) * planes * bytes;
+            for (int p = 0; p < planes; ++p) {
+                const int plane = lo + p;
+                uint32_t v = plane < from.planes ? from.Sample(sx, sy, plane) : 0;
+                if (outside && padding >= 0 && padding <= 255) v = uint32_t(padding) * (bytes == 2 ? 32768u / 255u : 1u);
+                if (bytes == 2) {
+                    const uint16_t s = uint16_t(v);
+                    std::memcpy(to + p * 2, &s, 2);
+                } else {
+                    to[p] = uint8_t(v);
+                }
+            }
+        }
+    }
+    *data = buffer.data();
+    *rowBytes = stride;
+    return true;
+}
+
+OSErr FilterSession::AdvanceState() {
+    ++advanceCalls_;
+    FilterRecord& r = *record_;
+    advances_.push_back({r.inRect, r.outRect, r.maskRect, r.inLoPlane, r.inHiPlane, r.outLoPlane, r.outHiPlane,
+                         r.inputRate, r.inputPadding});
+    if (options_.failAdvanceStateAt != 0 && advanceCalls_ == options_.failAdvanceStateAt)
+        return options_.advanceStateFailure;
+    Commit();
+    if (!Deliver(r.inRect, r.inLoPlane, r.inHiPlane, r.inputRate, r.inputPadding, source_, inBuffer_, &r.inData,
+                 &r.inRowBytes))
+        return memFullErr;
+    if (!Deliver(r.outRect, r.outLoPlane, r.outHiPlane, kFixedOne, r.outputPadding, destination_, outBuffer_,
+                 &r.outData, &r.outRowBytes))
+        return memFullErr;
+    deliveredOut_ = r.outRect;
+    deliveredOutLo_ = r.outLoPlane;
+    deliveredOutHi_ = r.outHiPlane;
+    deliveredOutRowBytes_ = r.outRowBytes;
+    if (r.haveMask && !EmptyRect(r.maskRect)) {
+        const int w = r.maskRect.right - r.maskRect.left, h = r.maskRect.bottom - r.maskRect.top;
+        if (!maskBuffer_.Reset(size_t(w) * h)) return memFullErr;
+        std::memset(maskBuffer_.data(), 255, size_t(w) * h);
+        r.maskData = maskBuffer_.data();
+        r.maskRowBytes = w;
+    } else {
+        maskBuffer_.Reset(0);
+        r.maskData = nullptr;
+        r.maskRowBytes = 0;
+    }
+    return noErr;
+}
+
+std::string FilterSession::LeakReport() const {
+    const HandleCounts now = CurrentHandleCounts();
+    // The parameter handle belongs to the host between calls: not a leak.
+    const Handle kept = record_->parameters;
+    const int live = now.live - (kept != nullptr && IsLiveHandle(kept) ? 1 : 0) - baseLive_;
+    const int locks = now.locksHeld - countsAtStart_.locksHeld;
+    std::string report;
+    if (live > 0) report += std::to_string(live) + " handle(s) left allocated; ";
+    if (locks > 0) report += std::to_string(locks) + " lock(s) left held; ";
+    if (now.badCalls > countsAtStart_.badCalls) report += "calls with handles the host never gave out; ";
+    return report;
+}
+
+}  // namespace filterhost

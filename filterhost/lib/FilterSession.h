@@ -1,0 +1,127 @@
+// Our filter host: fills a FilterRecord as a real host does, implements its
+// callbacks, and runs the host's flows over a document. One session is active
+// at a time (the callbacks carry no context, as in every real host).
+#pragma once
+
+#include <windows.h>
+
+#include <atomic>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "../../hostapi/HostInterface.h"
+#include "Document.h"
+#include "GuardedBuffer.h"
+#include "HostHandles.h"
+#include "PluginModule.h"
+
+namespace filterhost {
+
+// What a host may vary, and what tests vary.
+struct HostOptions {
+    OSType hostSig = kPhotoshopSignature;
+    bool provideAdvanceState = true;
+    bool provideHandleSuite = true;
+    bool supportsPadding = true;
+    int failAdvanceStateAt = 0;          // 1-based call that fails; 0: none
+    OSErr advanceStateFailure = userCanceledErr;
+    int abortAtPoll = 0;                 // 1-based abortProc call that reports an abort; 0: none
+    int16 imageModeOverride = -1;        // -1: the document's
+    int16 planesOverride = -1;           // -1: the document's
+    int32 depthOverride = -1;            // -1: the document's (0 is a valid override)
+    bool haveMask = false;
+    Rect filterRect = {0, 0, 0, 0};      // empty with useWholeImage: the whole image
+    bool useWholeImage = true;
+    int windowWidth = 640, windowHeight = 480, windowX = 40, windowY = 40;
+    bool showWindow = false;
+};
+
+struct AdvanceEvent {
+    Rect inRect, outRect, maskRect;
+    int16 inLoPlane, inHiPlane, outLoPlane, outHiPlane;
+    Fixed inputRate;
+    int16 inputPadding;
+};
+
+struct ProgressEvent {
+    int32 done, total;
+};
+
+class FilterSession {
+public:
+    FilterSession(PluginModule& plugin, const Document& document, const HostOptions& options);
+    ~FilterSession();
+    FilterSession(const FilterSession&) = delete;
+    FilterSession& operator=(const FilterSession&) = delete;
+
+    // One selector call; returns the plug-in's result.
+    int16 Call(int16 selector);
+    int16 RunAbout();
+    // Parameters, Prepare, Start, Continue while the plug-in asks, Finish.
+    int16 RunMenuFlow();
+    // Prepare, Start, Continue, Finish with the parameter handle kept.
+    int16 RunRepeatFlow();
+
+    // The document: unchanged until a run succeeds, then the result.
+    const Document& document() const { return source_; }
+    FilterRecord& record() { return *record_; }
+    HWND window() const { return window_; }
+
+    Handle parameters() const { return record_->parameters; }
+    void SetParameters(Handle h) { record_->parameters = h; }
+    // Takes the parameter handle away from the session (which would dispose of it).
+    Handle ReleaseParameters();
+
+    const std::vector<AdvanceEvent>& advances() const { return advances_; }
+    const std::vector<ProgressEvent>& progress() const { return progress_; }
+    int abortPolls() const { return abortPolls_; }
+    int advanceCalls() const { return advanceCalls_; }
+    int displayCalls() const { return displayCalls_; }
+    void ClearEvents();
+
+    // Ctrl+C and similar: the next abortProc call reports an abort.
+    static void RequestAbort();
+    static void RequestProgressBar(bool on);
+
+    // The host's own check after a flow: a description of every handle or lock
+    // the plug-in left behind, beyond the parameter handle the host keeps.
+    std::string LeakReport() const;
+
+private:
+    friend struct SessionCallbacks;
+    OSErr AdvanceState();
+    void Commit();
+    bool Deliver(const Rect& rect, int16 lo, int16 hi, Fixed rate, int16 padding, const Document& from,
+                 GuardedBuffer& buffer, void** data, int32* rowBytes);
+    bool RequestsEmpty() const;
+    int16 FinishRun(int16 startResult);
+
+    PluginModule& plugin_;
+    HostOptions options_;
+    Document source_;       // never changed during a run
+    Document destination_;  // receives the committed output
+    std::vector<uint8_t> recordBytes_;
+    FilterRecord* record_;
+    PlatformData platform_{};
+    AboutRecord about_{};
+    PropertyProcs propertyProcs_{};
+    HWND window_ = nullptr;
+    intptr_t pluginData_ = 0;
+    HandleCounts countsAtStart_{};
+    int baseLive_ = 0;
+    bool started_ = false;
+
+    GuardedBuffer inBuffer_, outBuffer_, maskBuffer_;
+    Rect deliveredOut_{0, 0, 0, 0};
+    int16 deliveredOutLo_ = 0, deliveredOutHi_ = -1;
+    int32 deliveredOutRowBytes_ = 0;
+
+    std::vector<AdvanceEvent> advances_;
+    std::vector<ProgressEvent> progress_;
+    int abortPolls_ = 0;
+    int advanceCalls_ = 0;
+    int displayCalls_ = 0;
+};
+
+}  // namespace filterhost

@@ -1,0 +1,182 @@
+#include "UiDriver.h"
+
+#include <algorithm>
+
+#include "PngFile.h"
+
+namespace filterhost {
+namespace {
+
+constexpr int kMessageTextId = 0xFFFF;  // the static text of a system message box
+
+struct Found {
+    std::vector<HWND> windows;
+};
+
+BOOL CALLBACK CollectOwnDialogs(HWND window, LPARAM param) {
+    DWORD process = 0;
+    GetWindowThreadProcessId(window, &process);
+    if (process != GetCurrentProcessId() || !IsWindowVisible(window)) return TRUE;
+    char cls[64] = "";
+    GetClassNameA(window, cls, sizeof cls);
+    if (std::string(cls) == "#32770") reinterpret_cast<Found*>(param)->windows.push_back(window);
+    return TRUE;
+}
+
+std::string WindowText(HWND window) {
+    char text[1024] = "";
+    GetWindowTextA(window, text, sizeof text);
+    return text;
+}
+
+HWND BitmapPicture(HWND dialog) {
+    for (HWND child = GetWindow(dialog, GW_CHILD); child != nullptr; child = GetWindow(child, GW_HWNDNEXT)) {
+        char cls[32] = "";
+        GetClassNameA(child, cls, sizeof cls);
+        if (lstrcmpiA(cls, "Static") == 0 && (GetWindowLongA(child, GWL_STYLE) & SS_TYPEMASK) == SS_BITMAP) return child;
+    }
+    return nullptr;
+}
+
+void ClickAt(int x, int y) {
+    const int w = GetSystemMetrics(SM_CXSCREEN) - 1, h = GetSystemMetrics(SM_CYSCREEN) - 1;
+    INPUT inputs[3] = {};
+    for (auto& in : inputs) {
+        in.type = INPUT_MOUSE;
+        in.mi.dx = x * 65535 / w;
+        in.mi.dy = y * 65535 / h;
+    }
+    inputs[0].mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
+    inputs[1].mi.dwFlags = MOUSEEVENTF_LEFTDOWN | MOUSEEVENTF_ABSOLUTE;
+    inputs[2].mi.dwFlags = MOUSEEVENTF_LEFTUP | MOUSEEVENTF_ABSOLUTE;
+    SendInput(1, &inputs[0], sizeof(INPUT));
+    Sleep(50);
+    SendInput(2, &inputs[1], sizeof(INPUT));
+}
+
+}  // namespace
+
+bool CaptureWindow(HWND window, const std::string& path) {
+    RECT r;
+    if (!GetWindowRect(window, &r)) return false;
+    const int w = r.right - r.left, h = r.bottom - r.top;
+    HDC screen = GetDC(nullptr);
+    HDC memory = CreateCompatibleDC(screen);
+    BITMAPINFO info{};
+    info.bmiHeader.biSize = sizeof info.bmiHeader;
+    info.bmiHeader.biWidth = w;
+    info.bmiHeader.biHeight = -h;
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    void* bits = nullptr;
+    HBITMAP bitmap = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    HGDIOBJ old = SelectObject(memory, bitmap);
+    BitBlt(memory, 0, 0, w, h, screen, r.left, r.top, SRCCOPY);
+    GdiFlush();
+    PngImage image;
+    image.width = w, image.height = h, image.channels = 3, image.bits = 8;
+    image.samples.resize(size_t(w) * h * 3);
+    const auto* px = static_cast<const uint8_t*>(bits);
+    for (size_t i = 0; i < size_t(w) * h; ++i) {
+        image.samples[i * 3] = px[i * 4 + 2];
+        image.samples[i * 3 + 1] = px[i * 4 + 1];
+        image.samples[i * 3 + 2] = px[i * 4];
+    }
+    SelectObject(memory, old);
+    DeleteObject(bitmap);
+    DeleteDC(memory);
+    ReleaseDC(nullptr, screen);
+    std::string error;
+    return WritePng(path, image, &error);
+}
+
+UiDriver::UiDriver() : thread_([this] { Loop(); }) {}
+
+UiDriver::~UiDriver() {
+    stop_ = true;
+    thread_.join();
+}
+
+void UiDriver::SetScreenshotPath(const std::string& path) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    screenshotPath_ = path;
+}
+
+std::vector<UiEvent> UiDriver::Events() {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return events_;
+}
+
+void UiDriver::Record(const UiEvent& event) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    events_.push_back(event);
+}
+
+void UiDriver::Loop() {
+    while (!stop_) {
+        Found found;
+        EnumWindows(CollectOwnDialogs, reinterpret_cast<LPARAM>(&found));
+        for (HWND w : found.windows) {
+            if (std::find(handled_.begin(), handled_.end(), w) != handled_.end() && IsWindow(w)) continue;
+            Handle(w);
+        }
+        handled_.erase(std::remove_if(handled_.begin(), handled_.end(), [](HWND w) { return !IsWindow(w); }),
+                       handled_.end());
+        Sleep(20);
+    }
+}
+
+void UiDriver::Handle(HWND window) {
+    handled_.push_back(window);
+    UiEvent event;
+    event.caption = WindowText(window);
+    GetWindowRect(window, &event.rect);
+    // The about box's picture has the same id as a message box's text, so
+    // the picture decides first.
+    if (BitmapPicture(window) != nullptr) {
+        event.kind = "about";
+        AnswerAbout(window, event);
+        Record(event);
+        return;
+    }
+    if (HWND text = GetDlgItem(window, kMessageTextId)) {
+        event.kind = "message";
+        event.text = WindowText(text);
+        Record(event);
+        PostMessageA(window, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), LPARAM(GetDlgItem(window, IDOK)));
+    }
+}
+
+void UiDriver::AnswerAbout(HWND window, UiEvent& event) {
+    Sleep(300);  // let it paint before it is captured
+    std::string shot;
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        shot = screenshotPath_;
+    }
+    if (!shot.empty()) CaptureWindow(window, shot);
+    HWND picture = BitmapPicture(window);
+    switch (aboutAnswer_.load()) {
+        case AboutAnswer::Click: {
+            RECT r;
+            GetWindowRect(picture, &r);
+            ClickAt((r.left + r.right) / 2, (r.top + r.bottom) / 2);
+            break;
+        }
+        case AboutAnswer::Enter:
+            PostMessageA(window, WM_KEYDOWN, VK_RETURN, 0);
+            PostMessageA(window, WM_KEYUP, VK_RETURN, 0);
+            break;
+        case AboutAnswer::DoubleClickThenEscape:
+            SendMessageA(window, WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(picture), STN_DBLCLK), LPARAM(picture));
+            Sleep(300);
+            event.survivedDoubleClick = IsWindow(window) && IsWindowVisible(window);
+            [[fallthrough]];
+        case AboutAnswer::Escape:
+            PostMessageA(window, WM_KEYDOWN, VK_ESCAPE, 0);
+            PostMessageA(window, WM_KEYUP, VK_ESCAPE, 0);
+            break;
+    }
+}
+
+}  // namespace filterhost

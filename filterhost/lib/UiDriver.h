@@ -1,0 +1,58 @@
+// A second thread that finds the windows the plug-in opens in this process
+// and answers them as a person would: it reads a message box's caption and
+// text and presses OK; it looks at the about box, captures it and closes it.
+#pragma once
+
+#include <windows.h>
+
+#include <atomic>
+#include <deque>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace filterhost {
+
+enum class AboutAnswer { Click, Enter, Escape, DoubleClickThenEscape };
+
+struct UiEvent {
+    std::string kind;      // "message", "about"
+    std::string caption;
+    std::string text;
+    RECT rect{};           // the window's screen rectangle when found
+    bool survivedDoubleClick = false;  // about box: still open after a double-click notification
+};
+
+class UiDriver {
+public:
+    UiDriver();
+    ~UiDriver();
+    UiDriver(const UiDriver&) = delete;
+    UiDriver& operator=(const UiDriver&) = delete;
+
+    void SetAboutAnswer(AboutAnswer answer) { aboutAnswer_ = answer; }
+    // Where to save the about box's own pixels as a PNG (empty: no capture).
+    void SetScreenshotPath(const std::string& path);
+
+    std::vector<UiEvent> Events();
+
+private:
+    void Loop();
+    void Handle(HWND window);
+    void AnswerAbout(HWND window, UiEvent& event);
+    void Record(const UiEvent& event);
+
+    std::atomic<bool> stop_{false};
+    std::atomic<AboutAnswer> aboutAnswer_{AboutAnswer::Escape};
+    std::mutex mutex_;
+    std::vector<UiEvent> events_;
+    std::vector<HWND> handled_;
+    std::string screenshotPath_;
+    std::thread thread_;
+};
+
+// Saves a window's current pixels (as shown on screen) as an 8-bit RGB PNG.
+bool CaptureWindow(HWND window, const std::string& path);
+
+}  // namespace filterhost

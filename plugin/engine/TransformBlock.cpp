@@ -1,0 +1,34 @@
+#include "TransformBlock.h"
+
+#include <cstdint>
+
+#include "HueTransform.h"
+
+namespace tavirel {
+namespace {
+
+template <typename Sample, typename Row>
+void TransformBlock(const FilterRecord* record, Row row) {
+    const int rows = record->outRect.bottom - record->outRect.top;
+    const int width = record->outRect.right - record->outRect.left;
+    if (rows <= 0 || width <= 0) return;
+    const auto* in = static_cast<const unsigned char*>(record->inData);
+    auto* out = static_cast<unsigned char*>(record->outData);
+    for (int r = 0; r < rows; ++r) {
+        row(reinterpret_cast<const Sample*>(in + intptr_t(r) * record->inRowBytes),
+            reinterpret_cast<Sample*>(out + intptr_t(r) * record->outRowBytes), record->planes,
+            width);
+    }
+}
+
+}  // namespace
+
+void TransformBlock8(const FilterRecord* record) {
+    TransformBlock<uint8_t>(record, TransformRow8);
+}
+
+void TransformBlock16(const FilterRecord* record) {
+    TransformBlock<uint16_t>(record, TransformRow16);
+}
+
+}  // namespace tavirel

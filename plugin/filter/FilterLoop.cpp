@@ -1,0 +1,55 @@
+#include "FilterLoop.h"
+
+#include "../engine/TransformBlock.h"
+#include "../engine/TransformTables.h"
+#include "../util/ResultCodes.h"
+#include "TileWalk.h"
+
+namespace tavirel {
+namespace {
+
+void ClearRequests(FilterRecord* record) {
+    record->inRect = Rect{0, 0, 0, 0};
+    record->outRect = Rect{0, 0, 0, 0};
+    record->maskRect = Rect{0, 0, 0, 0};
+}
+
+}  // namespace
+
+int RunFilterLoop(FilterRecord* record) {
+    const Rect bounds = record->filterRect;
+    const int32 width = bounds.right - bounds.left;
+    const int32 height = bounds.bottom - bounds.top;
+    const int32 total = height * width * record->planes;
+    int32 done = 0;
+
+    ClearRequests(record);
+    record->inLoPlane = record->outLoPlane = 0;
+    record->inHiPlane = record->outHiPlane = int16(record->planes - 1);
+    record->inputPadding = record->outputPadding = plugInWantsEdgeReplication;
+    if (record->haveMask) record->maskPadding = plugInWantsEdgeReplication;
+    record->inputRate = record->maskRate = kFixedOne;
+
+    int code = BuildTransformTables();
+    if (width <= 0 || height <= 0) return code;
+
+    const bool sixteenBit = record->depth == 16;
+    Rect tile{0, 0, 0, 0};
+    while (code == kOk && NextTile(&tile, bounds)) {
+        record->outRect = tile;
+        record->inRect = tile;
+        code = record->advanceState();
+        if (code != kOk) break;
+        code = record->abortProc != nullptr ? record->abortProc() : 0;
+        if (code != kOk) break;
+        if (sixteenBit) TransformBlock16(record);
+        else TransformBlock8(record);
+        done += int32(tile.bottom - tile.top) * (tile.right - tile.left) *
+                (record->outHiPlane - record->outLoPlane + 1);
+        if (record->progressProc != nullptr) record->progressProc(done, total);
+    }
+    ClearRequests(record);
+    return code;
+}
+
+}  // namespace tavirel

@@ -1,0 +1,106 @@
+#include "SelectorHandlers.h"
+
+#include "../dialog/ParameterDialog.h"
+#include "../entry/RunChecks.h"
+#include "../host/HandleSuite.h"
+#include "../persistence/SettingsFile.h"
+#include "../util/ResultCodes.h"
+#include "FilterLoop.h"
+#include "FilterParameters.h"
+#include "ParameterHandle.h"
+
+namespace tavirel {
+namespace {
+
+void ClearRequests(FilterRecord* record) {
+    record->inRect = Rect{0, 0, 0, 0};
+    record->outRect = Rect{0, 0, 0, 0};
+    record->maskRect = Rect{0, 0, 0, 0};
+}
+
+// A new handle holding the header, the defaults and, when the settings file
+// can be read, its last confirmed settings.
+int CreateParameterHandle(FilterRecord* record) {
+    Handle h = NewHostHandle(record, int32(sizeof(ParameterRecord)));
+    if (h == nullptr) return kMemFull;
+    {
+        HandleLock lock(record, h, false);
+        if (lock.address() == nullptr) {
+            DisposeHostHandle(record, h);
+            return kNoAddress;
+        }
+        auto* stored = reinterpret_cast<ParameterRecord*>(lock.address());
+        WriteRecordHeader(stored);
+        SetDefaultParameters(&stored->parameters);
+        // A missing or unreadable settings file never stops the filter.
+        if (ReadSettingsFile(stored) == kOk) {
+            ClampParameters(&stored->parameters);
+            stored->parameters.showDialog = 1;
+        }
+    }
+    record->parameters = h;
+    return kOk;
+}
+
+// A handle the host kept: clamped and marked to show the dialog, or 2010 and
+// untouched when it is not ours.
+int RearmParameterHandle(FilterRecord* record) {
+    HandleLock lock(record, record->parameters, false);
+    if (lock.address() == nullptr) return kNoAddress;
+    auto* stored = reinterpret_cast<ParameterRecord*>(lock.address());
+    if (stored->signature != kRecordSignature) return kMsgUnknownParameters;
+    ClampParameters(&stored->parameters);
+    stored->parameters.showDialog = 1;
+    return kOk;
+}
+
+}  // namespace
+
+int DoParameters(FilterRecord* record) {
+    if (const int failed = RunChecks(record)) return failed;
+    const int code = record->parameters == nullptr ? CreateParameterHandle(record)
+                                                   : RearmParameterHandle(record);
+    if (code > 0 && record->hostSig != kPhotoshopSignature) return kSilentStop;
+    return code;
+}
+
+int DoPrepare(FilterRecord* record) {
+    record->bufferSpace = 0;
+    return kOk;
+}
+
+int DoStart(FilterRecord* record) {
+    int code = LoadParametersFromHandle(record);
+    if (code == kOk) {
+        // A record altered outside the plug-in must never reach the engine.
+        ClampParameters(&currentParameters);
+        void* workBlock = NewLockedBlock(record, 0);
+        if (workBlock == nullptr) {
+            code = kMemFull;
+        } else {
+            if (currentParameters.showDialog != 0) {
+                code = RunParameterDialog(record);
+                if (code == kOk) {
+                    currentParameters.showDialog = 0;
+                    StoreParametersToHandle(record);  // a failed store never stops the run
+                }
+            }
+            if (code == kOk) code = RunFilterLoop(record);
+            FreeLockedBlock(record, workBlock);
+        }
+    }
+    ClearRequests(record);
+    return code;
+}
+
+int DoContinue(FilterRecord* record) {
+    ClearRequests(record);
+    return kOk;
+}
+
+int DoFinish(FilterRecord* record) {
+    ClearRequests(record);
+    return kOk;
+}
+
+}  // namespace tavirel

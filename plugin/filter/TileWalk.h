@@ -1,0 +1,17 @@
+// The 256 x 256 tile walk over a rectangle: tiles left to right within bands
+// of at most 256 rows, bands top to bottom. Coordinates are the host's 16-bit ones.
+#pragma once
+
+#include "../../hostapi/HostInterface.h"
+
+namespace tavirel {
+
+constexpr int16 kTileSize = 256;
+
+bool IsEmptyRect(const Rect& r);
+
+// From an empty current rectangle gives the first tile; otherwise the tile
+// after current. Returns false (current untouched) when the walk is over.
+bool NextTile(Rect* current, const Rect& bounds);
+
+}  // namespace tavirel

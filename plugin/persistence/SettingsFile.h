@@ -1,0 +1,19 @@
+// The last confirmed settings, kept from one host run to the next in the file
+// "zelvanor\PS Filters\Tavirel I" under the user's application-data folder (NT
+// family) or the Windows directory (any other system, or when the lookup fails).
+#pragma once
+
+#include "../filter/FilterParameters.h"
+
+namespace tavirel {
+
+// On success (0) the record's parameters may have been replaced by the file's;
+// a file that is not a complete record of ours is ignored and still gives 0.
+// Otherwise a system error code, -43 (no folder, an over-long path, or a failed
+// open without a code) or -192 (no file name string).
+int ReadSettingsFile(ParameterRecord* record);
+
+// The whole record in file form at the start of the file.
+int WriteSettingsFile(const ParameterRecord& record);
+
+}  // namespace tavirel
