@@ -37,7 +37,7 @@ std::string Describe(const PiplProperty& p) {
     }
     if ((key == "catg" || key == "name") && !p.data.empty())
         return "\"" + std::string(p.data.begin() + 1, p.data.begin() + 1 + std::min<size_t>(p.data[0], p.data.size() - 1)) + "\"";
-    if (key == "wx86" || key == "enbl") return "\"" + Printable(p.data, 0) + "\"";
+    if (key == "wx86" || key == "8664" || key == "enbl") return "\"" + Printable(p.data, 0) + "\"";
     std::string hex;
     for (uint8_t b : p.data) {
         std::snprintf(buffer, sizeof buffer, "%02X ", b);

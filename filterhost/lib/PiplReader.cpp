@@ -17,8 +17,16 @@ const PiplProperty* Pipl::Find(uint32_t key) const {
     return nullptr;
 }
 
+uint32_t Pipl::EntryPointKey() {
+#ifdef _WIN64
+    return FourCharCode("8664");
+#else
+    return FourCharCode("wx86");
+#endif
+}
+
 std::string Pipl::EntryPointName() const {
-    const PiplProperty* p = Find(FourCharCode("wx86"));
+    const PiplProperty* p = Find(EntryPointKey());
     if (p == nullptr) return {};
     std::string name;
     for (uint8_t c : p->data) {

@@ -23,7 +23,10 @@ struct Pipl {
     std::vector<PiplProperty> properties;
 
     const PiplProperty* Find(uint32_t key) const;
-    // The 'wx86' entry point name (up to its zero), or empty.
+    // The property naming the entry point for this host's own processor:
+    // 'wx86' in a 32-bit host, '8664' in a 64-bit one.
+    static uint32_t EntryPointKey();
+    // That entry point's name (up to its zero), or empty.
     std::string EntryPointName() const;
     // The 'kind' code, or 0.
     uint32_t Kind() const;

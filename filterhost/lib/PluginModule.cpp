@@ -50,7 +50,8 @@ bool PluginModule::Load(const std::string& path, std::string* error) {
     }
     const std::string entryName = pipl_.EntryPointName();
     if (entryName.empty()) {
-        *error = path + " names no 32-bit entry point (no 'wx86' property)";
+        *error = path + " names no entry point for this processor (no '" +
+                 FourCharText(Pipl::EntryPointKey()) + "' property)";
         return false;
     }
     entry_ = reinterpret_cast<PluginEntry>(GetProcAddress(module_, entryName.c_str()));
