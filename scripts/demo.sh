@@ -12,15 +12,16 @@ target=$("$top/scripts/windows-target.sh")
 "$top/scripts/build.sh" "$target"
 "$top/scripts/build.sh" native
 
+# A name ending in -16 filters the 16-bit sample with the same settings.
+settings=${example%-16}
 image="$top/build/native/examples/sample.png"
-case "$example" in
-    *-16) image="$top/build/native/examples/sample16.png"; example=${example%-16} ;;
-esac
-prm="$top/build/native/examples/$example.prm"
+[ "$settings" = "$example" ] || image="$top/build/native/examples/sample16.png"
+prm="$top/build/native/examples/$settings.prm"
 [ -f "$prm" ] || { echo "demo: no example named '$example'" >&2; exit 2; }
 mkdir -p "$top/out"
-output="$top/out/$example$( [ "$image" = "${image%16.png}" ] || echo -16).png"
-"$top/build/$target/bin/filterhost" run "$top/build/$target/bin/Tavirel.8bf" "$image" "$output" --prm "$prm"
+output="$top/out/$example.png"
+"$top/build/$target/bin/filterhost" run "$top/build/$target/bin/Tavirel.8bf" "$image" "$output" \
+    --prm "$prm" --quiet
 echo "input:      $image"
 echo "parameters: $prm"
 echo "output:     $output"
