@@ -34,6 +34,9 @@ if [ ! -f "$WINEPREFIX/system.reg" ]; then
   ) 9>"$WINEPREFIX.lock"
 fi
 if [ -z "${DISPLAY:-}" ]; then
-  exec xvfb-run --auto-servernum --server-args="-screen 0 1280x1024x24" "$loader" "$program" "$@"
+  # Wine's own processes end before the display does, so none complains of
+  # a lost X connection.
+  exec xvfb-run --auto-servernum --server-args="-screen 0 1280x1024x24" \
+    sh -c '"$0" "$@"; status=$?; wineserver -k; exit $status' "$loader" "$program" "$@"
 fi
 exec "$loader" "$program" "$@"

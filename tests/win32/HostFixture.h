@@ -1,0 +1,61 @@
+// Win32 tests drive the real Tavirel.8bf through our host, both found in the
+// test program's own folder.
+#pragma once
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "common/TestRandom.h"
+#include "filterhost/lib/Document.h"
+#include "filterhost/lib/FilterSession.h"
+#include "filterhost/lib/HostHandles.h"
+#include "filterhost/lib/PluginModule.h"
+#include "filterhost/lib/WindowsVersion.h"
+#include "plugin/filter/FilterParameters.h"
+
+namespace tavirel::test {
+
+inline std::string PluginPath() { return filterhost::ProgramFolder() + "Tavirel.8bf"; }
+
+// A document of seeded random samples; 16-bit samples on the host scale.
+inline filterhost::Document RandomDocument(int width, int height, int planes, int depth, uint64_t seed) {
+    filterhost::Document d;
+    d.Allocate(width, height, planes, depth);
+    d.imageMode = depth == 16 ? 11 : 3;
+    TestRandom random(seed);
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x)
+            for (int p = 0; p < planes; ++p) d.SetSample(x, y, p, random.UpTo(depth == 16 ? 32768 : 255));
+    return d;
+}
+
+// The bytes of a parameter handle holding these settings, with no dialog.
+inline std::vector<uint8_t> RecordBytes(const FilterParameters& parameters) {
+    ParameterRecord record;
+    std::memset(&record, 0, sizeof record);
+    WriteRecordHeader(&record);
+    record.parameters = parameters;
+    record.parameters.showDialog = 0;
+    const uint8_t* bytes = reinterpret_cast<const uint8_t*>(&record);
+    return std::vector<uint8_t>(bytes, bytes + sizeof record);
+}
+
+inline FilterParameters DefaultSettings() {
+    FilterParameters p;
+    std::memset(&p, 0, sizeof p);
+    SetDefaultParameters(&p);
+    return p;
+}
+
+class HostTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        std::string error;
+        ASSERT_TRUE(plugin_.Load(PluginPath(), &error)) << error;
+    }
+    filterhost::PluginModule plugin_;
+};
+
+}  // namespace tavirel::test

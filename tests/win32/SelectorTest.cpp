@@ -1,0 +1,128 @@
+// The entry point and the Parameters checks, answered through real message
+// boxes: each refusal shows one box with its text and returns its code.
+#include <gtest/gtest.h>
+
+#include "HostFixture.h"
+#include "filterhost/lib/UiDriver.h"
+
+namespace tavirel::test {
+namespace {
+
+using filterhost::Document;
+using filterhost::FilterSession;
+using filterhost::HostOptions;
+using filterhost::UiDriver;
+
+struct ParametersOutcome {
+    int16 result;
+    std::vector<filterhost::UiEvent> events;
+};
+
+ParametersOutcome RunParameters(filterhost::PluginModule& plugin, const HostOptions& options, int mode = 3) {
+    Document document = RandomDocument(16, 16, 3, 8, 9);
+    document.imageMode = int16_t(mode);
+    ParametersOutcome outcome;
+    UiDriver driver;
+    {
+        FilterSession session(plugin, document, options);
+        outcome.result = session.Call(filterSelectorParameters);
+    }
+    outcome.events = driver.Events();
+    return outcome;
+}
+
+using SelectorTest = HostTest;
+
+TEST_F(SelectorTest, UnknownSelectorsChangeNothing) {
+    Document document = RandomDocument(8, 8, 3, 8, 1);
+    HostOptions options;
+    options.depthOverride = 0;
+    FilterSession session(plugin_, document, options);
+    for (int16 selector : {6, 7, -1, 300}) {
+        EXPECT_EQ(session.Call(selector), -30100) << selector;
+        EXPECT_EQ(session.record().depth, 0) << "depth stays as the host set it";
+    }
+    // Selectors 1 to 5 read depth 0 as 8.
+    EXPECT_EQ(session.Call(filterSelectorParameters), 0);
+    EXPECT_EQ(session.record().depth, 8);
+    EXPECT_EQ(session.LeakReport(), "");
+}
+
+TEST_F(SelectorTest, ChecksShowTheirMessage) {
+    struct Case { const char* what; HostOptions options; int mode; int16 code; const char* start; };
+    HostOptions grey, onePlane, noAdvance;
+    onePlane.planesOverride = 1;
+    noAdvance.provideAdvanceState = false;
+    const Case cases[] = {
+        {"grey image", grey, 1, 1303, "The plugin encountered an invalid image mode."},
+        {"one plane", onePlane, 3, 1301, "The plugin needs an image with the R, G, and B channels"},
+        {"no advanceState", noAdvance, 3, 1202, "This application is incompatible with this plugin."},
+    };
+    for (const Case& c : cases) {
+        const ParametersOutcome outcome = RunParameters(plugin_, c.options, c.mode);
+        EXPECT_EQ(outcome.result, c.code) << c.what;
+        ASSERT_EQ(outcome.events.size(), 1u) << c.what;
+        EXPECT_EQ(outcome.events[0].kind, "message");
+        EXPECT_EQ(outcome.events[0].caption, "Tavirel I");
+        EXPECT_EQ(outcome.events[0].text.rfind(c.start, 0), 0u) << outcome.events[0].text;
+    }
+    // A mode check comes before the planes check and the host check.
+    HostOptions everything;
+    everything.planesOverride = 1;
+    everything.provideAdvanceState = false;
+    EXPECT_EQ(RunParameters(plugin_, everything, 1).result, 1303);
+    EXPECT_EQ(RunParameters(plugin_, everything, 11).result, 1301);
+}
+
+TEST_F(SelectorTest, ParametersThenRepeatRunsWithoutAWindow) {
+    const ParametersOutcome ok = RunParameters(plugin_, HostOptions{});
+    EXPECT_EQ(ok.result, 0);
+    EXPECT_TRUE(ok.events.empty());
+
+    // The handle Parameters makes carries the record, ready for a repeat.
+    Document document = RandomDocument(64, 64, 3, 8, 5);
+    UiDriver driver;
+    FilterSession session(plugin_, document, HostOptions{});
+    ASSERT_EQ(session.Call(filterSelectorParameters), 0);
+    const std::vector<uint8_t> bytes = filterhost::HandleBytes(session.parameters());
+    ASSERT_GE(bytes.size(), sizeof(ParameterRecord));
+    ParameterRecord record;
+    std::memcpy(&record, bytes.data(), sizeof record);
+    EXPECT_EQ(record.signature, kRecordSignature);
+    EXPECT_EQ(record.revision, kRecordRevision);
+    EXPECT_EQ(record.parameters.range, 500);
+    EXPECT_TRUE(driver.Events().empty());
+}
+
+TEST_F(SelectorTest, ForeignRecordsAreRefusedBeforeFiltering) {
+    Document document = RandomDocument(32, 32, 3, 8, 6);
+    std::vector<uint8_t> bytes = RecordBytes(DefaultSettings());
+    bytes[0] ^= 0x20;  // another plug-in's signature
+    UiDriver driver;
+    FilterSession session(plugin_, document, HostOptions{});
+    session.SetParameters(filterhost::NewHandleWithBytes(bytes));
+    const int16 result = session.RunRepeatFlow();
+    EXPECT_NE(result, 0);
+    EXPECT_EQ(filterhost::DocumentChecksum(session.document()), filterhost::DocumentChecksum(document));
+}
+
+TEST_F(SelectorTest, AboutBoxClosesOnEscapeAndClick) {
+    for (auto answer : {filterhost::AboutAnswer::Escape, filterhost::AboutAnswer::Click}) {
+        Document document = RandomDocument(8, 8, 3, 8, 7);
+        UiDriver driver;
+        driver.SetAboutAnswer(answer);
+        int16 result;
+        {
+            FilterSession session(plugin_, document, HostOptions{});
+            result = session.RunAbout();
+            EXPECT_EQ(session.LeakReport(), "");
+        }
+        EXPECT_EQ(result, 0);
+        const auto events = driver.Events();
+        ASSERT_EQ(events.size(), 1u);
+        EXPECT_EQ(events[0].kind, "about");
+    }
+}
+
+}  // namespace
+}  // namespace tavirel::test
