@@ -1,0 +1,150 @@
+// host_run_benchmark: a whole filter run through our host on a 4096 x 4096
+// document against the engine alone on the same pixels, in one process, at 8
+// and 16 bits; then the whole command line on a 4096 x 4096 PNG, file I/O
+// included. Runs under Wine; prints MPix/s and ratios.
+#include <windows.h>
+
+#include <cstdio>
+#include <cstring>
+#include <string>
+
+#include "BenchImages.h"
+#include "filterhost/lib/Document.h"
+#include "filterhost/lib/FilterSession.h"
+#include "filterhost/lib/HostHandles.h"
+#include "filterhost/lib/PngFile.h"
+#include "filterhost/lib/WindowsVersion.h"
+#include "plugin/engine/HueTransform.h"
+#include "plugin/engine/TransformTables.h"
+#include "plugin/filter/FilterParameters.h"
+
+namespace {
+
+using namespace tavirel;
+using namespace tavirel::bench;
+
+double Seconds() {
+    LARGE_INTEGER frequency, now;
+    QueryPerformanceFrequency(&frequency);
+    QueryPerformanceCounter(&now);
+    return double(now.QuadPart) / double(frequency.QuadPart);
+}
+
+std::vector<uint8_t> SettingsHandleBytes() {
+    ParameterRecord record;
+    std::memset(&record, 0, sizeof record);
+    WriteRecordHeader(&record);
+    SetDefaultParameters(&record.parameters);
+    record.parameters.showDialog = 0;
+    const uint8_t* bytes = reinterpret_cast<const uint8_t*>(&record);
+    return std::vector<uint8_t>(bytes, bytes + sizeof record);
+}
+
+filterhost::Document MakeDocument(int depth) {
+    filterhost::Document d;
+    d.Allocate(kSide, kSide, 3, depth);
+    d.imageMode = depth == 16 ? 11 : 3;
+    if (depth == 16) {
+        const std::vector<uint16_t> image = MakeImage16(Scene::Photo);
+        std::memcpy(d.data.data(), image.data(), image.size() * 2);
+    } else {
+        const std::vector<uint8_t> image = MakeImage8(Scene::Photo);
+        std::memcpy(d.data.data(), image.data(), image.size());
+    }
+    return d;
+}
+
+// The best of three runs of each, seconds.
+bool Compare(filterhost::PluginModule& plugin, int depth) {
+    const filterhost::Document original = MakeDocument(depth);
+    double hostBest = 1e9, engineBest = 1e9;
+    uint64_t hostSum = 0, engineSum = 0;
+    for (int round = 0; round < 3; ++round) {
+        filterhost::FilterSession session(plugin, original, filterhost::HostOptions{});
+        session.SetParameters(filterhost::NewHandleWithBytes(SettingsHandleBytes()));
+        const double start = Seconds();
+        const int16 result = session.RunRepeatFlow();
+        const double host = Seconds() - start;
+        if (result != 0) {
+            std::printf("host run failed with %d\n", result);
+            return false;
+        }
+        hostBest = host < hostBest ? host : hostBest;
+        hostSum = filterhost::DocumentChecksum(session.document());
+
+        filterhost::Document engine = original;
+        SetDefaultParameters(&currentParameters);
+        const double engineStart = Seconds();
+        BuildTransformTables();
+        if (depth == 16) {
+            uint16_t* p = reinterpret_cast<uint16_t*>(engine.data.data());
+            TransformRow16(p, p, 3, int(kPixels));
+        } else {
+            TransformRow8(engine.data.data(), engine.data.data(), 3, int(kPixels));
+        }
+        const double alone = Seconds() - engineStart;
+        engineBest = alone < engineBest ? alone : engineBest;
+        engineSum = filterhost::DocumentChecksum(engine);
+    }
+    const double mpix = double(kPixels) / 1e6;
+    std::printf("%2d-bit  host %8.1f MPix/s  engine %8.1f MPix/s  host/engine time %.3f  %s\n", depth,
+                mpix / hostBest, mpix / engineBest, hostBest / engineBest,
+                hostSum == engineSum ? "same pixels" : "PIXELS DIFFER");
+    return hostSum == engineSum;
+}
+
+bool TimeCommandLine(int depth) {
+    const std::string folder = filterhost::ProgramFolder();
+    const std::string in = folder + "bench-in.png", out = folder + "bench-out.png", prm = folder + "bench.prm";
+    filterhost::PngImage png;
+    png.width = png.height = kSide;
+    png.channels = 3;
+    png.bits = depth;
+    const filterhost::Document document = MakeDocument(depth);
+    png.samples.resize(kPixels * 3);
+    for (size_t i = 0; i < png.samples.size(); ++i) {
+        const uint32_t v = depth == 16 ? reinterpret_cast<const uint16_t*>(document.data.data())[i] : document.data[i];
+        png.samples[i] = uint16_t(depth == 16 ? (v * 65535 + 16384) / 32768 : v);
+    }
+    std::string error, output;
+    if (!filterhost::WritePng(in, png, &error)) {
+        std::printf("cannot write %s: %s\n", in.c_str(), error.c_str());
+        return false;
+    }
+    FILE* f = std::fopen(prm.c_str(), "wb");
+    // The default settings as a file record: the header and seven numbers, big-endian.
+    const unsigned char head[28] = {'T', 'v', 'r', '1', 'P', 'r', 'm', 's', 0, 0, 0, 1, 's', 't',
+                                    'd', ' ', 0, 0, 0, 201, 0, 0, 0, 0, 0, 0, 0, 0};
+    unsigned char record[312] = {};
+    std::memcpy(record, head, sizeof head);
+    const int32_t numbers[7] = {0, 1000, 1000, 1800, 500, 500, 500};
+    for (int i = 0; i < 7; ++i)
+        for (int b = 0; b < 4; ++b) record[284 + 4 * i + b] = uint8_t(uint32_t(numbers[i]) >> (24 - 8 * b));
+    std::fwrite(record, 1, sizeof record, f);
+    std::fclose(f);
+    const std::string command = "\"" + folder + "filterhost.exe\" run \"" + folder + "Tavirel.8bf\" \"" + in +
+                                "\" \"" + out + "\" --quiet --prm \"" + prm + "\"";
+    const double start = Seconds();
+    const int status = filterhost::RunCapturingOutput(command, &output);
+    const double seconds = Seconds() - start;
+    std::printf("%2d-bit  whole command on a %dx%d PNG: %.2f s (status %d)\n", depth, kSide, kSide, seconds, status);
+    DeleteFileA(in.c_str());
+    DeleteFileA(out.c_str());
+    DeleteFileA(prm.c_str());
+    return status == 0;
+}
+
+}  // namespace
+
+int main() {
+    filterhost::PluginModule plugin;
+    std::string error;
+    if (!plugin.Load(filterhost::ProgramFolder() + "Tavirel.8bf", &error)) {
+        std::printf("%s\n", error.c_str());
+        return 1;
+    }
+    bool ok = Compare(plugin, 8) && Compare(plugin, 16);
+    ok = TimeCommandLine(8) && ok;
+    ok = TimeCommandLine(16) && ok;
+    return ok ? 0 : 1;
+}
