@@ -205,7 +205,9 @@ int16 FilterSession::FinishRun(int16 startResult) {
     Commit();
     result = Call(filterSelectorFinish);
     Commit();
-    if (result == 0) source_ = destination_;
+    // The result becomes the document; the next flow starts the destination
+    // afresh from it, so a swap does instead of a copy.
+    if (result == 0) std::swap(source_, destination_);
     else destination_ = source_;
     return result;
 }
@@ -237,7 +239,14 @@ void FilterSession::Commit() {
     const int delivered = deliveredOutHi_ - deliveredOutLo_ + 1;
     for (int y = top; y < bottom && y < destination_.height; ++y) {
         const auto* row = static_cast<const uint8_t*>(outBuffer_.data()) + intptr_t(y - deliveredOut_.top) * deliveredOutRowBytes_;
-        for (int x = left; x < right && x < destination_.width; ++x) {
+        const int end = std::min(right, destination_.width);
+        if (lo == 0 && hi == destination_.planes - 1 && delivered == destination_.planes && left < end) {
+            // Every plane delivered: the row's part inside filterRect in one copy.
+            std::memcpy(destination_.Pixel(left, y), row + size_t(left - deliveredOut_.left) * delivered * bytes,
+                        size_t(end - left) * delivered * bytes);
+            continue;
+        }
+        for (int x = left; x < end; ++x) {
             const uint8_t* from = row + size_t(x - deliveredOut_.left) * delivered * bytes;
             uint8_t* to = destination_.Pixel(x, y);
             std::memcpy(to + lo * bytes, from + (lo - deliveredOutLo_) * bytes, size_t(hi - lo + 1) * bytes);
@@ -262,6 +271,24 @@ bool FilterSession::Deliver(const Rect& rect, int16 lo, int16 hi, Fixed rate, in
     const int reducedWidth = ReducedSize(from.width, n, record_->supportsPadding != 0);
     const int reducedHeight = ReducedSize(from.height, n, record_->supportsPadding != 0);
     auto* out = static_cast<uint8_t*>(buffer.data());
+    // Full resolution and wholly inside the document: straight row copies.
+    if (n == 1 && rect.top >= 0 && rect.left >= 0 && rect.bottom <= from.height && rect.right <= from.width &&
+        hi < from.planes) {
+        for (int y = 0; y < height; ++y) {
+            const uint8_t* source = from.Pixel(rect.left, rect.top + y);
+            uint8_t* to = out + intptr_t(y) * stride;
+            if (planes == from.planes) {
+                std::memcpy(to, source, size_t(stride));
+                continue;
+            }
+            for (int x = 0; x < width; ++x)
+                std::memcpy(to + size_t(x) * planes * bytes, source + (size_t(x) * from.planes + lo) * bytes,
+                            size_t(planes) * bytes);
+        }
+        *data = buffer.data();
+        *rowBytes = stride;
+        return true;
+    }
     for (int y = 0; y < height; ++y) {
         const int ry = std::clamp(rect.top + y, 0, reducedHeight - 1);
         const int sy = std::min(ry * n, from.height - 1);

@@ -13,6 +13,9 @@ void GuardedBuffer::Release() {
 }
 
 bool GuardedBuffer::Reset(size_t size) {
+    // Same size as before: the pages are reused (every caller overwrites the
+    // contents), which keeps a run of equal tiles free of system calls.
+    if (size != 0 && size == size_) return true;
     Release();
     if (size == 0) return true;
     SYSTEM_INFO info;
