@@ -126,13 +126,55 @@ TEST_F(ProductBinaryTest, StringsWithTheirCarriageReturns) {
     EXPECT_FALSE(image_->String(1012, kEnglishUs).has_value());
 }
 
-TEST_F(ProductBinaryTest, AboutBoxAndArtworkArePresent) {
+uint32_t Word(const std::vector<uint8_t>& b, size_t at) { return uint32_t(b.at(at) | (b.at(at + 1) << 8)); }
+uint32_t Long(const std::vector<uint8_t>& b, size_t at) { return Word(b, at) | (Word(b, at + 2) << 16); }
+
+TEST_F(ProductBinaryTest, AboutDialogAndBitmaps) {
     EXPECT_TRUE(image_->Resource("#5", 16000, kEnglishUs).has_value()) << "about dialog";
-    const auto bitmap = image_->Resource("#2", 16000, kEnglishUs);
-    ASSERT_TRUE(bitmap.has_value()) << "about bitmap";
-    ASSERT_GE(bitmap->size(), 40u);
-    EXPECT_EQ(bitmap->at(4) | (bitmap->at(5) << 8), 425);  // BITMAPINFOHEADER width
-    EXPECT_EQ(bitmap->at(8) | (bitmap->at(9) << 8), 250);  // and height
+    struct Bitmap { uint32_t id, width, height; };
+    for (const Bitmap& expected : {Bitmap{16000, 425, 250}, Bitmap{16001, 20, 800}}) {
+        const auto bitmap = image_->Resource("#2", expected.id, kEnglishUs);
+        ASSERT_TRUE(bitmap.has_value()) << "bitmap " << expected.id;
+        EXPECT_EQ(Long(*bitmap, 0), 40u);  // BITMAPINFOHEADER
+        EXPECT_EQ(Long(*bitmap, 4), expected.width) << expected.id;
+        EXPECT_EQ(Long(*bitmap, 8), expected.height) << expected.id;
+        EXPECT_EQ(Word(*bitmap, 14), 8u) << "bits per pixel of " << expected.id;
+        const uint32_t colours = Long(*bitmap, 32);
+        EXPECT_TRUE(colours == 0 || colours == 256) << colours;
+        EXPECT_EQ(bitmap->size(), 40u + 256 * 4 + (expected.width + 3) / 4 * 4 * expected.height);
+    }
+}
+
+TEST_F(ProductBinaryTest, IconAndCursors) {
+    // A group lists its images: a 6-byte header (reserved, type, count) and
+    // 14 bytes per image, whose last word is the image's own resource id.
+    const auto icon = image_->Resource("#14", 16002, kEnglishUs);
+    ASSERT_TRUE(icon.has_value()) << "icon group 16002";
+    EXPECT_EQ(Word(*icon, 2), 1u);
+    ASSERT_GE(Word(*icon, 4), 1u);
+    for (uint32_t i = 0; i < Word(*icon, 4); ++i)
+        EXPECT_TRUE(image_->Resource("#3", Word(*icon, 6 + 14 * i + 12), kEnglishUs).has_value()) << "icon image " << i;
+
+    struct CursorImage { uint32_t size, bits; };
+    struct Cursor { uint32_t id, hotX, hotY; std::vector<CursorImage> images; };
+    const Cursor cursors[] = {{31, 8, 8, {{32, 1}, {16, 4}, {16, 1}}}, {32, 7, 7, {{32, 1}, {16, 1}}}};
+    for (const Cursor& expected : cursors) {
+        const auto group = image_->Resource("#12", expected.id, kEnglishUs);
+        ASSERT_TRUE(group.has_value()) << "cursor group " << expected.id;
+        EXPECT_EQ(Word(*group, 2), 2u);
+        ASSERT_EQ(Word(*group, 4), expected.images.size()) << "images of cursor " << expected.id;
+        for (size_t i = 0; i < expected.images.size(); ++i) {
+            const size_t entry = 6 + 14 * i;
+            const auto cursor = image_->Resource("#1", Word(*group, entry + 12), kEnglishUs);
+            ASSERT_TRUE(cursor.has_value()) << expected.id << " image " << i;
+            // Each image: the hot spot, then its bitmap header (height counts XOR and AND masks).
+            EXPECT_EQ(Word(*cursor, 0), expected.hotX) << expected.id << " image " << i;
+            EXPECT_EQ(Word(*cursor, 2), expected.hotY) << expected.id << " image " << i;
+            EXPECT_EQ(Long(*cursor, 8), expected.images[i].size) << expected.id << " image " << i;
+            EXPECT_EQ(Long(*cursor, 12), 2 * expected.images[i].size) << expected.id << " image " << i;
+            EXPECT_EQ(Word(*cursor, 18), expected.images[i].bits) << expected.id << " image " << i;
+        }
+    }
 }
 
 }  // namespace

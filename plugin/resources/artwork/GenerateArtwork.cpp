@@ -154,11 +154,17 @@ IndexedImage AboutPicture() {
             }
     }
 
-    DrawText(image, "Tavirel I", 215, 70, 5, white);
-    DrawText(image, "Hue exchange filter", 218, 130, 2, Grey(210));
-    DrawText(image, "Moves the colours near one hue", 218, 160, 1, Grey(190));
-    DrawText(image, "onto another, in 8 and 16 bits.", 218, 174, 1, Grey(190));
-    DrawText(image, "Click, Enter or Esc to close", 218, 222, 1, Grey(140));
+    // Each line at the largest scale (up to the one asked) that ends inside the picture.
+    auto fitted = [&](const char* text, int x, int largest) {
+        int scale = largest;
+        while (scale > 1 && x + stb_easy_font_width(const_cast<char*>(text)) * scale > image.width - 8) --scale;
+        return scale;
+    };
+    DrawText(image, "Tavirel I", 212, 70, fitted("Tavirel I", 212, 5), white);
+    DrawText(image, "Hue exchange filter", 214, 130, fitted("Hue exchange filter", 214, 2), Grey(210));
+    DrawText(image, "Moves the colours near one hue", 214, 160, 1, Grey(190));
+    DrawText(image, "onto another, in 8 and 16 bits.", 214, 174, 1, Grey(190));
+    DrawText(image, "Click, Enter or Esc to close", 214, 222, 1, Grey(140));
     return image;
 }
 
