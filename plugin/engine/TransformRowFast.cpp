@@ -8,27 +8,11 @@
 #include "HueTransform.h"
 #include "PixelSteps16.h"
 #include "PixelSteps8.h"
+#include "SaturationTable8.h"
 #include "TransformPaths.h"
 #include "TransformTables.h"
 
 namespace tavirel {
-namespace {
-
-// kSaturation8[(max - min) * 256 + max] = the saturation index for
-// 0 <= max - min <= max <= 255; other entries are never read.
-using SaturationTable = std::array<uint16_t, 256 * 256>;
-
-constexpr SaturationTable MakeSaturationTable() {
-    SaturationTable t{};
-    for (int max = 1; max < 256; ++max)
-        for (int d = 0; d <= max; ++d) t[d * 256 + max] = uint16_t((d * 1024 + max / 2) / max);
-    return t;
-}
-
-constexpr SaturationTable kSaturation8 = MakeSaturationTable();
-static_assert(kSaturation8[255 * 256 + 255] == 1024 && kSaturation8[0 * 256 + 17] == 0);
-
-}  // namespace
 
 void TransformRow8Fast(const uint8_t* in, uint8_t* out, int planes, int count) {
     const int hd = destinationHueIndex;

@@ -9,6 +9,7 @@ namespace tavirel {
 int32_t hueWeight[kHueIndexCount];
 int32_t brightnessFactor[kSaturationIndexCount];
 int32_t saturationMap[kSaturationIndexCount];
+int32_t saturationPair[kSaturationIndexCount];
 int32_t destinationHueIndex;
 
 namespace {
@@ -49,6 +50,8 @@ int BuildTransformTables() {
         const int32_t q = (i * (1024 - bd) + half) / ss;
         brightnessFactor[i] = q >= 1024 ? 0 : 1024 - q;
     }
+    for (int32_t i = 0; i < kSaturationIndexCount; ++i)
+        saturationPair[i] = brightnessFactor[i] | (saturationMap[i] << 16);
 
     // A quarter cosine over the circular distance from Hs: 65536 at the source
     // hue, reaching 0 at distance Rg + 1 and cut to 0 from distance Rg on. The

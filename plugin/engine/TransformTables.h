@@ -15,12 +15,15 @@ extern int32_t hueWeight[kHueIndexCount];
 extern int32_t brightnessFactor[kSaturationIndexCount];
 // Saturation index of the replacement colour, per saturation index.
 extern int32_t saturationMap[kSaturationIndexCount];
+// brightnessFactor[i] | saturationMap[i] << 16: both in one lookup, for the
+// vector paths (each value is at most 1024).
+extern int32_t saturationPair[kSaturationIndexCount];
 // Hue index of every replacement colour, 0..1531 (1531 and 0 are both red).
 extern int32_t destinationHueIndex;
 
 // Reads the settings through GetParameterComponent, brings each into its
 // range (so no lookup can leave its table whatever a record holds) and
-// rebuilds all four outputs. Always returns 0.
+// rebuilds all the outputs. Always returns 0.
 int BuildTransformTables();
 
 }  // namespace tavirel

@@ -8,6 +8,8 @@
 #include "EngineFixture.h"
 #include "plugin/engine/HueTransform.h"
 #include "plugin/engine/TransformBlock.h"
+#include "plugin/engine/TransformPaths.h"
+#include "common/TestRandom.h"
 
 namespace tavirel::test {
 namespace {
@@ -117,6 +119,43 @@ TEST_F(HueTransformTest, ExtraSamplesKeepTheirContent) {
     EXPECT_EQ((Triple{out16[0], out16[1], out16[2]}), (Triple{8192, 16352, 16384}));
     EXPECT_EQ((Triple{out16[5], out16[6], out16[7]}), (Triple{8115, 11659, 11384}));
     for (size_t i : {3u, 4u, 8u, 9u, 10u}) EXPECT_EQ(out16[i], 0xBEEF) << i;
+}
+
+// Every path, on rows whose length is not a multiple of any block and whose
+// pixels carry extra samples, in place and not: the same bits as the plain
+// path, the extra samples untouched.
+TEST_F(HueTransformTest, EveryPathKeepsTheRowLayout) {
+    Rebuild([](FilterParameters& p) { p.range = 1000; });
+    int count = 0;
+    const TransformPath* paths = AvailableTransformPaths(&count);
+    TestRandom random(44);
+    for (int planes : {3, 4, 5}) {
+        for (int pixels : {1, 7, 8, 9, 37}) {
+            std::vector<uint8_t> in8(size_t(planes) * pixels);
+            std::vector<uint16_t> in16(in8.size());
+            for (auto& v : in8) v = uint8_t(random.UpTo(255));
+            for (auto& v : in16) v = uint16_t(random.UpTo(32768));
+            std::vector<uint8_t> plain8(in8.size(), 0xC3);
+            std::vector<uint16_t> plain16(in16.size(), 0xC3C3);
+            TransformRow8Plain(in8.data(), plain8.data(), planes, pixels);
+            TransformRow16Plain(in16.data(), plain16.data(), planes, pixels);
+            for (int k = 0; k < count; ++k) {
+                std::vector<uint8_t> out8(in8.size(), 0xC3), same8 = in8;
+                std::vector<uint16_t> out16(in16.size(), 0xC3C3), same16 = in16;
+                paths[k].row8(in8.data(), out8.data(), planes, pixels);
+                paths[k].row16(in16.data(), out16.data(), planes, pixels);
+                paths[k].row8(same8.data(), same8.data(), planes, pixels);
+                paths[k].row16(same16.data(), same16.data(), planes, pixels);
+                EXPECT_EQ(out8, plain8) << paths[k].name << " planes " << planes << " pixels " << pixels;
+                EXPECT_EQ(out16, plain16) << paths[k].name << " planes " << planes << " pixels " << pixels;
+                for (size_t i = 0; i < in8.size(); ++i) {
+                    const bool extra = int(i % size_t(planes)) >= 3;
+                    ASSERT_EQ(same8[i], extra ? in8[i] : plain8[i]) << paths[k].name << " in place, sample " << i;
+                    ASSERT_EQ(same16[i], extra ? in16[i] : plain16[i]) << paths[k].name << " in place, sample " << i;
+                }
+            }
+        }
+    }
 }
 
 TEST_F(HueTransformTest, SixteenBitStaysOnTheHostScale) {

@@ -1,7 +1,7 @@
 // The engine against the plain reference (common/ReferenceTransform.h): every
 // 8-bit colour, and ten million seeded 16-bit colours plus the boundaries, for
-// a fixed list of settings and five seeded random ones. Both the active row
-// path and the plain path are compared. A mismatch prints the settings and
+// a fixed list of settings and five seeded random ones. Every row path this
+// processor can run is compared, and the active one through TransformRow8/16. A mismatch prints the settings and
 // the input triple.
 #include <gtest/gtest.h>
 
@@ -12,6 +12,7 @@
 #include "common/ReferenceTransform.h"
 #include "common/TestRandom.h"
 #include "plugin/engine/HueTransform.h"
+#include "plugin/engine/TransformPaths.h"
 #include "plugin/engine/TransformTables.h"
 
 namespace tavirel::test {
@@ -54,8 +55,20 @@ protected:
     }
 };
 
-using Row8 = void (*)(const uint8_t*, uint8_t*, int, int);
-using Row16 = void (*)(const uint16_t*, uint16_t*, int, int);
+struct NamedPath {
+    std::string name;
+    Row8Function row8;
+    Row16Function row16;
+};
+
+std::vector<NamedPath> PathsUnderTest() {
+    std::vector<NamedPath> paths;
+    int count = 0;
+    const TransformPath* available = AvailableTransformPaths(&count);
+    for (int i = 0; i < count; ++i) paths.push_back({available[i].name, available[i].row8, available[i].row16});
+    paths.push_back({std::string("active (") + ActiveTransformPathName() + ")", TransformRow8, TransformRow16});
+    return paths;
+}
 
 TEST_P(ReferenceComparison, Every8BitColour) {
     const ReferenceSettings& s = GetParam();
@@ -71,13 +84,12 @@ TEST_P(ReferenceComparison, Every8BitColour) {
                 expected[i] = ReferenceTransform8(s, {r, g, b});
             }
         }
-        for (Row8 row : {Row8(TransformRow8), Row8(TransformRow8Plain)}) {
-            row(in.data(), out.data(), 3, 256 * 256);
+        for (const NamedPath& path : PathsUnderTest()) {
+            path.row8(in.data(), out.data(), 3, 256 * 256);
             for (size_t i = 0; i < expected.size(); ++i) {
                 const Rgb e = expected[i];
                 if (out[i * 3] != e.r || out[i * 3 + 1] != e.g || out[i * 3 + 2] != e.b) {
-                    FAIL() << Describe(s) << (row == TransformRow8 ? " active" : " plain")
-                           << " path: input (" << r << ", " << i / 256 << ", " << i % 256 << ") gives ("
+                    FAIL() << Describe(s) << ", " << path.name << " path: input (" << r << ", " << i / 256 << ", " << i % 256 << ") gives ("
                            << int(out[i * 3]) << ", " << int(out[i * 3 + 1]) << ", " << int(out[i * 3 + 2])
                            << "), expected (" << e.r << ", " << e.g << ", " << e.b << ")";
                 }
@@ -130,14 +142,13 @@ TEST_P(ReferenceComparison, SixteenBitColours) {
             for (int c = 0; c < 3; ++c)
                 chunk[i * 3 + c] = n < boundaryCount ? in[n * 3 + c] : uint16_t(random.UpTo(32768));
         }
-        for (Row16 row : {Row16(TransformRow16), Row16(TransformRow16Plain)}) {
-            row(chunk.data(), out.data(), 3, int(count));
+        for (const NamedPath& path : PathsUnderTest()) {
+            path.row16(chunk.data(), out.data(), 3, int(count));
             for (size_t i = 0; i < count; ++i) {
                 const Rgb p{chunk[i * 3], chunk[i * 3 + 1], chunk[i * 3 + 2]};
                 const Rgb e = ReferenceTransform16(s, p);
                 if (out[i * 3] != e.r || out[i * 3 + 1] != e.g || out[i * 3 + 2] != e.b) {
-                    FAIL() << Describe(s) << (row == TransformRow16 ? " active" : " plain")
-                           << " path: input (" << p.r << ", " << p.g << ", " << p.b << ") gives ("
+                    FAIL() << Describe(s) << ", " << path.name << " path: input (" << p.r << ", " << p.g << ", " << p.b << ") gives ("
                            << out[i * 3] << ", " << out[i * 3 + 1] << ", " << out[i * 3 + 2]
                            << "), expected (" << e.r << ", " << e.g << ", " << e.b << ")";
                 }
