@@ -7,7 +7,7 @@ namespace filterhost {
 
 const std::vector<std::string> kHostValueOptions = {"host-sig", "mode", "planes", "depth", "fail-advance-at",
                                                     "abort-at", "rect", "window"};
-const std::vector<std::string> kHostFlagOptions = {"no-advance-state", "no-handle-suite", "no-padding", "mask"};
+const std::vector<std::string> kHostFlagOptions = {"no-advance-state", "no-handle-suite", "no-padding", "mask", "direct"};
 
 bool Arguments::Has(const std::string& name) const {
     for (const auto& o : options)
@@ -126,6 +126,7 @@ bool ApplyHostOptions(const Arguments& args, HostOptions* o, std::string* error)
     o->provideHandleSuite = !args.Has("no-handle-suite");
     o->supportsPadding = !args.Has("no-padding");
     o->haveMask = args.Has("mask");
+    o->directBuffers = args.Has("direct");
     return true;
 }
 

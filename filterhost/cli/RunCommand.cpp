@@ -52,6 +52,7 @@ const char kRunHelp[] =
     "\n"
     "Host variations (for testing plug-ins): --host-sig XXXX, --mode N, --planes N,\n"
     "  --depth N, --no-advance-state, --no-handle-suite, --no-padding, --mask,\n"
+    "  --direct (whole-plane tiles as pointers into the image, not guarded copies),\n"
     "  --fail-advance-at N[:CODE] (the N-th advanceState fails), --abort-at N\n"
     "  (the N-th abort poll reports an abort).\n";
 

@@ -315,6 +315,32 @@ bool FilterSession::Deliver(const Rect& rect, int16 lo, int16 hi, Fixed rate, in
     return true;
 }
 
+bool FilterSession::DeliverDirect() {
+    FilterRecord& r = *record_;
+    const Rect& f = r.filterRect;
+    auto whole = [&](const Rect& rect, int16 lo, int16 hi) {
+        return !EmptyRect(rect) && rect.top >= 0 && rect.left >= 0 && rect.bottom <= source_.height &&
+               rect.right <= source_.width && lo == 0 && hi == source_.planes - 1;
+    };
+    // The output goes straight into the document, so it must lie inside
+    // filterRect, where the plug-in may write; no mask is asked for.
+    if (r.inputRate != kFixedOne || !whole(r.inRect, r.inLoPlane, r.inHiPlane) ||
+        !whole(r.outRect, r.outLoPlane, r.outHiPlane) || r.outRect.top < f.top || r.outRect.left < f.left ||
+        r.outRect.bottom > f.bottom || r.outRect.right > f.right || (r.haveMask && !EmptyRect(r.maskRect)))
+        return false;
+    inBuffer_.Reset(0);
+    outBuffer_.Reset(0);
+    maskBuffer_.Reset(0);
+    r.inData = source_.Pixel(r.inRect.left, r.inRect.top);
+    r.inRowBytes = int32(source_.rowBytes());
+    r.outData = destination_.Pixel(r.outRect.left, r.outRect.top);
+    r.outRowBytes = int32(destination_.rowBytes());
+    r.maskData = nullptr;
+    r.maskRowBytes = 0;
+    deliveredOut_ = Rect{0, 0, 0, 0};  // nothing to commit: the output is already in place
+    return true;
+}
+
 OSErr FilterSession::AdvanceState() {
     ++advanceCalls_;
     FilterRecord& r = *record_;
@@ -323,6 +349,7 @@ OSErr FilterSession::AdvanceState() {
     if (options_.failAdvanceStateAt != 0 && advanceCalls_ == options_.failAdvanceStateAt)
         return options_.advanceStateFailure;
     Commit();
+    if (options_.directBuffers && DeliverDirect()) return noErr;
     if (!Deliver(r.inRect, r.inLoPlane, r.inHiPlane, r.inputRate, r.inputPadding, source_, inBuffer_, &r.inData,
                  &r.inRowBytes))
         return memFullErr;

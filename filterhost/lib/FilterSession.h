@@ -35,6 +35,11 @@ struct HostOptions {
     bool useWholeImage = true;
     int windowWidth = 640, windowHeight = 480, windowX = 40, windowY = 40;
     bool showWindow = false;
+    // Tiles the plug-in asks for at full resolution, inside the document and
+    // with every plane, are handed over as pointers into the document itself
+    // (as hosts with tiled memory do) instead of guarded copies. Faster, but
+    // an overrun is no longer caught at once.
+    bool directBuffers = false;
 };
 
 struct AdvanceEvent {
@@ -95,6 +100,7 @@ private:
     bool Deliver(const Rect& rect, int16 lo, int16 hi, Fixed rate, int16 padding, const Document& from,
                  GuardedBuffer& buffer, void** data, int32* rowBytes);
     bool RequestsEmpty() const;
+    bool DeliverDirect();
     int16 FinishRun(int16 startResult);
 
     PluginModule& plugin_;

@@ -59,20 +59,24 @@ using FilterRunTest = HostTest;
 TEST_F(FilterRunTest, DocumentsEqualTheEngine) {
     FilterParameters settings = DefaultSettings();
     settings.range = 800;
-    for (int depth : {8, 16}) {
-        for (int planes : {3, 4}) {
-            const Document original = RandomDocument(300, 270, planes, depth, uint64_t(depth * 10 + planes));
-            const RunResult run = Repeat(plugin_, original, settings);
-            ASSERT_EQ(run.result, 0) << depth << " bits, " << planes << " planes";
-            EXPECT_EQ(run.leaks, "");
-            const Document expected = EngineResult(original, settings);
-            EXPECT_EQ(filterhost::DocumentChecksum(run.document), filterhost::DocumentChecksum(expected))
-                << depth << " bits, " << planes << " planes";
-            EXPECT_NE(filterhost::DocumentChecksum(run.document), filterhost::DocumentChecksum(original));
-            if (planes == 4) {
-                for (int y = 0; y < original.height; y += 7)
-                    for (int x = 0; x < original.width; x += 5)
-                        ASSERT_EQ(run.document.Sample(x, y, 3), original.Sample(x, y, 3)) << x << "," << y;
+    for (bool direct : {false, true}) {
+        HostOptions options;
+        options.directBuffers = direct;
+        for (int depth : {8, 16}) {
+            for (int planes : {3, 4}) {
+                const Document original = RandomDocument(300, 270, planes, depth, uint64_t(depth * 10 + planes));
+                const RunResult run = Repeat(plugin_, original, settings, options);
+                ASSERT_EQ(run.result, 0) << depth << " bits, " << planes << " planes, direct " << direct;
+                EXPECT_EQ(run.leaks, "");
+                const Document expected = EngineResult(original, settings);
+                EXPECT_EQ(filterhost::DocumentChecksum(run.document), filterhost::DocumentChecksum(expected))
+                    << depth << " bits, " << planes << " planes";
+                EXPECT_NE(filterhost::DocumentChecksum(run.document), filterhost::DocumentChecksum(original));
+                if (planes == 4) {
+                    for (int y = 0; y < original.height; y += 7)
+                        for (int x = 0; x < original.width; x += 5)
+                            ASSERT_EQ(run.document.Sample(x, y, 3), original.Sample(x, y, 3)) << x << "," << y;
+                }
             }
         }
     }
