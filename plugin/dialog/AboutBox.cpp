@@ -16,9 +16,9 @@ INT_PTR CALLBACK AboutDialogProc(HWND box, UINT message, WPARAM wParam, LPARAM l
             HWND owner = reinterpret_cast<HWND>(lParam);
             RECT r{};
             GetWindowRect(owner, &r);
-            const AboutOffset offset = AboutBoxOffset(r.right - r.left, r.bottom - r.top);
-            POINT at{offset.x, offset.y};
-            ClientToScreen(owner, &at);
+            POINT origin{0, 0};
+            ClientToScreen(owner, &origin);
+            const AboutOffset at = AboutBoxPosition(r.right - r.left, r.bottom - r.top, origin.x, origin.y);
             SetWindowPos(box, nullptr, at.x, at.y, kAboutBoxWidth, kAboutBoxHeight, 0);
             return TRUE;
         }

@@ -21,6 +21,12 @@ constexpr AboutOffset AboutBoxOffset(int32_t ownerWidth, int32_t ownerHeight) {
     return {(ownerWidth - kAboutBoxWidth) / 2, (ownerHeight - kAboutBoxHeight) / 3};
 }
 
+// The box's screen position: the offset from the owner's client origin.
+constexpr AboutOffset AboutBoxPosition(int32_t ownerWidth, int32_t ownerHeight, int32_t clientX, int32_t clientY) {
+    const AboutOffset offset = AboutBoxOffset(ownerWidth, ownerHeight);
+    return {clientX + offset.x, clientY + offset.y};
+}
+
 static_assert(AboutBoxOffset(1024, 768).x == 298 && AboutBoxOffset(1024, 768).y == 172);
 static_assert(AboutBoxOffset(424, 252).x == -1);
 
