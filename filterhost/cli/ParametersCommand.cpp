@@ -22,14 +22,17 @@ void PrintMessages(const std::vector<UiEvent>& events, FILE* to) {
 int ParametersCommand(int argc, char** argv) {
     Arguments args;
     std::string error;
-    if (!ParseArguments(argc, argv, 2, kHostValueOptions, kHostFlagOptions, &args, &error) ||
+    std::vector<std::string> valueOptions = kHostValueOptions;
+    valueOptions.push_back("save-parameters");
+    if (!ParseArguments(argc, argv, 2, valueOptions, kHostFlagOptions, &args, &error) ||
         args.positional.size() != 1) {
         if (error.empty()) error = "params takes one plug-in";
         Complain("%s", error.c_str());
         std::fputs("usage: filterhost params PLUGIN.8bf [--host-sig XXXX] [--mode N] [--planes N] [--depth N]\n"
-                   "                        [--no-advance-state] [--no-handle-suite]\n"
+                   "                        [--no-advance-state] [--no-handle-suite] [--save-parameters FILE]\n"
                    "Runs the Parameters step on a 16 x 16 RGB document and prints the result,\n"
-                   "every message the plug-in showed, and the parameter handle's size.\n",
+                   "every message the plug-in showed, and the parameter handle's size;\n"
+                   "--save-parameters writes the handle's bytes to FILE.\n",
                    stderr);
         return 2;
     }
@@ -50,7 +53,14 @@ int ParametersCommand(int argc, char** argv) {
     const int16 result = session.Call(filterSelectorParameters);
     std::printf("result %d\n", result);
     PrintMessages(driver.Events(), stdout);
-    if (session.parameters() != nullptr) std::printf("parameter handle: %zu bytes\n", HandleBytes(session.parameters()).size());
+    if (session.parameters() != nullptr) {
+        const std::vector<uint8_t> bytes = HandleBytes(session.parameters());
+        std::printf("parameter handle: %zu bytes\n", bytes.size());
+        if (args.Has("save-parameters") && !WriteFileBytes(args.Value("save-parameters"), bytes)) {
+            Complain("cannot write %s", args.Value("save-parameters").c_str());
+            return 2;
+        }
+    }
     return result == 0 ? 0 : 1;
 }
 

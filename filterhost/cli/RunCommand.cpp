@@ -71,12 +71,6 @@ bool ReadFileBytes(const std::string& path, std::vector<uint8_t>* bytes) {
     return !in.bad();
 }
 
-bool WriteFileBytes(const std::string& path, const std::vector<uint8_t>& bytes) {
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out.write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
-    return bool(out.flush());
-}
-
 // The plug-in's own record in native order with showDialog 0, from a .prm file.
 bool HandleBytesFromParameterFile(const std::string& path, std::vector<uint8_t>* out, std::string* error) {
     std::vector<uint8_t> file;
@@ -123,6 +117,12 @@ std::string ResultMeaning(int result) {
 }
 
 }  // namespace
+
+bool WriteFileBytes(const std::string& path, const std::vector<uint8_t>& bytes) {
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out.write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
+    return bool(out.flush());
+}
 
 int RunCommand(int argc, char** argv) {
     if (argc >= 3 && std::strcmp(argv[2], "--help") == 0) {

@@ -126,6 +126,27 @@ void UiDriver::Loop() {
     }
 }
 
+namespace {
+
+constexpr int kClassicFileNameId = 0x480;   // edt1
+constexpr int kExplorerFileNameId = 0x47C;  // cmb13, a combo box with an edit
+
+HWND FileNameField(HWND dialog) {
+    if (HWND edit = GetDlgItem(dialog, kClassicFileNameId)) return edit;
+    if (HWND combo = GetDlgItem(dialog, kExplorerFileNameId)) {
+        if (HWND edit = FindWindowExA(combo, nullptr, "Edit", nullptr)) return edit;
+        return combo;
+    }
+    return nullptr;
+}
+
+}  // namespace
+
+void UiDriver::AnswerFileDialogs(const std::vector<std::string>& names) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    fileAnswers_.insert(fileAnswers_.end(), names.begin(), names.end());
+}
+
 void UiDriver::Handle(HWND window) {
     handled_.push_back(window);
     UiEvent event;
@@ -137,6 +158,32 @@ void UiDriver::Handle(HWND window) {
         event.kind = "about";
         AnswerAbout(window, event);
         Record(event);
+        return;
+    }
+    // The open and save dialogs: the file-name field of the classic dialog
+    // (edt1) or of the explorer one (the edit in cmb13). Their labels carry the
+    // message box's text id, so they are told apart first.
+    if (HWND name = FileNameField(window)) {
+        event.kind = "file";
+        std::string answer;
+        bool cancel = true;
+        {
+            std::lock_guard<std::mutex> lock(mutex_);
+            if (!fileAnswers_.empty()) {
+                answer = fileAnswers_.front();
+                fileAnswers_.pop_front();
+                cancel = answer.empty();
+            }
+        }
+        event.text = cancel ? "(cancelled)" : answer;
+        Record(event);
+        Sleep(100);  // as a person would, once the dialog is up
+        if (cancel) {
+            PostMessageA(window, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), LPARAM(GetDlgItem(window, IDCANCEL)));
+        } else {
+            SendMessageA(name, WM_SETTEXT, 0, LPARAM(answer.c_str()));
+            PostMessageA(window, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), LPARAM(GetDlgItem(window, IDOK)));
+        }
         return;
     }
     if (HWND text = GetDlgItem(window, kMessageTextId)) {

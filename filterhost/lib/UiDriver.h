@@ -17,7 +17,7 @@ namespace filterhost {
 enum class AboutAnswer { Click, Enter, Escape, DoubleClickThenEscape };
 
 struct UiEvent {
-    std::string kind;      // "message", "about"
+    std::string kind;      // "message", "about", "file"
     std::string caption;
     std::string text;
     RECT rect{};           // the window's screen rectangle when found
@@ -35,6 +35,10 @@ public:
     // Where to save the about box's own pixels as a PNG (empty: no capture).
     void SetScreenshotPath(const std::string& path);
 
+    // Answers for the next open or save dialogs, in order: a name (or path) is
+    // typed into the file-name field and OK pressed; an empty one cancels.
+    // A dialog with no answer left is cancelled.
+    void AnswerFileDialogs(const std::vector<std::string>& names);
     std::vector<UiEvent> Events();
 
 private:
@@ -47,6 +51,7 @@ private:
     std::atomic<AboutAnswer> aboutAnswer_{AboutAnswer::Escape};
     std::mutex mutex_;
     std::vector<UiEvent> events_;
+    std::deque<std::string> fileAnswers_;
     std::vector<HWND> handled_;
     std::string screenshotPath_;
     std::thread thread_;

@@ -3,6 +3,8 @@
 // family) or the Windows directory (any other system, or when the lookup fails).
 #pragma once
 
+#include <cstddef>
+
 #include "../filter/FilterParameters.h"
 
 namespace tavirel {
@@ -13,6 +15,9 @@ namespace tavirel {
 // open without a code) or -192 (no file name string).
 int ReadSettingsFile(ParameterRecord* record);
 
+// Where the file is (the path, without creating anything), for tests and
+// diagnostics; -50 when capacity is too small.
+int SettingsFilePath(char* text, size_t capacity);
 // The whole record in file form at the start of the file.
 int WriteSettingsFile(const ParameterRecord& record);
 

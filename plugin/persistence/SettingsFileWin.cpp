@@ -70,8 +70,9 @@ void CreateFolder(const char* path) {
     CreateDirectoryA(path, &security);  // usually exists already; the result is not needed
 }
 
-int OpenSettingsFile(HANDLE* file) {
-    *file = INVALID_HANDLE_VALUE;
+// Base folder, "zelvanor", "\PS Filters" and the file named by string 16000;
+// the ends of the two folder names are reported so they can be created.
+int BuildSettingsPath(CountedPath* path, size_t* vendorEnd, size_t* folderEnd) {
     char base[MAX_PATH + 1];
     BaseFolder(base);
     if (base[0] == '\0') return kFileNotFound;
@@ -79,17 +80,21 @@ int OpenSettingsFile(HANDLE* file) {
     if (LoadStringA(PluginInstance(), UINT(kStrPluginName), fileName, sizeof fileName) <= 0 ||
         fileName[0] == '\0')
         return kResourceNotFound;
+    bool fits = path->Append(base);
+    if (fits && path->Text()[path->Length() - 1] != '\\') fits = path->Append("\\");
+    fits = fits && path->Append("zelvanor");
+    *vendorEnd = path->Length();
+    fits = fits && path->Append("\\PS Filters");
+    *folderEnd = path->Length();
+    fits = fits && path->Append("\\") && path->Append(fileName);
+    return fits ? kOk : kFileNotFound;  // nothing is created for a path that cannot be whole
+}
 
+int OpenSettingsFile(HANDLE* file) {
+    *file = INVALID_HANDLE_VALUE;
     CountedPath path;
-    bool fits = path.Append(base);
-    if (fits && path.Text()[path.Length() - 1] != '\\') fits = path.Append("\\");
-    fits = fits && path.Append("zelvanor");
-    const size_t vendorEnd = path.Length();
-    fits = fits && path.Append("\\PS Filters");
-    const size_t folderEnd = path.Length();
-    fits = fits && path.Append("\\") && path.Append(fileName);
-    if (!fits) return kFileNotFound;  // nothing is created for a path that cannot be whole
-
+    size_t vendorEnd = 0, folderEnd = 0;
+    if (const int code = BuildSettingsPath(&path, &vendorEnd, &folderEnd)) return code;
     char* text = path.Text();
     for (size_t end : {vendorEnd, folderEnd}) {
         const char kept = text[end];
@@ -107,6 +112,15 @@ int OpenSettingsFile(HANDLE* file) {
 }
 
 }  // namespace
+
+int SettingsFilePath(char* text, size_t capacity) {
+    CountedPath path;
+    size_t vendorEnd = 0, folderEnd = 0;
+    if (const int code = BuildSettingsPath(&path, &vendorEnd, &folderEnd)) return code;
+    if (capacity <= path.Length()) return kParamErr;
+    memcpy(text, path.Text(), path.Length() + 1);
+    return kOk;
+}
 
 int ReadSettingsFile(ParameterRecord* record) {
     HANDLE file;
