@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <string>
 #include <vector>
 
 #include "common/TestRandom.h"
@@ -36,6 +37,22 @@ TEST(ParameterCodecTest, WritesBigEndianAtFixedOffsets) {
     EXPECT_EQ(std::memcmp(file + fileoffset::sourceHue, hue, 4), 0);
     const unsigned char range[] = {0, 0, 0x03, 0xE8};
     EXPECT_EQ(std::memcmp(file + fileoffset::range, range, 4), 0);
+}
+
+TEST(ParameterCodecTest, DefaultsByteForByte) {
+    FilterParameters p;
+    std::memset(&p, 0x77, sizeof p);
+    SetDefaultParameters(&p);
+    unsigned char file[kFileRecordSize];
+    EncodeFileRecord(StandardHeader(), p, file);
+    std::vector<unsigned char> expected = {'T', 'v', 'r', '1', 'P', 'r', 'm', 's', 0, 0, 0, 1, 's', 't', 'd', ' ',
+                                           0, 0, 0, 201, 0, 0, 0, 0, 0, 0, 0, 1, 19};
+    for (char c : std::string("Untitled parameters")) expected.push_back(uint8_t(c));
+    expected.resize(fileoffset::sourceHue, 0);
+    for (uint32_t v : {0u, 1000u, 1000u, 1800u, 500u, 500u, 500u})
+        for (int shift = 24; shift >= 0; shift -= 8) expected.push_back(uint8_t(v >> shift));
+    ASSERT_EQ(expected.size(), kFileRecordSize);
+    EXPECT_EQ(std::vector<unsigned char>(file, file + kFileRecordSize), expected);
 }
 
 TEST(ParameterCodecTest, RoundTrip) {
