@@ -5,6 +5,8 @@
 #include "HostFixture.h"
 #include "filterhost/lib/UiDriver.h"
 
+#include <shlobj.h>
+
 namespace tavirel::test {
 namespace {
 
@@ -31,7 +33,28 @@ ParametersOutcome RunParameters(filterhost::PluginModule& plugin, const HostOpti
     return outcome;
 }
 
-using SelectorTest = HostTest;
+// Parameters seeds a new handle from the settings file: start without one.
+void ForgetSettings() {
+    char base[MAX_PATH] = "";
+    SHGetFolderPathA(nullptr, CSIDL_APPDATA, nullptr, 0, base);
+    DeleteFileA((std::string(base) + "\\zelvanor\\PS Filters\\Tavirel I").c_str());
+}
+
+class SelectorTest : public HostTest {
+protected:
+    void SetUp() override {
+        HostTest::SetUp();
+        ForgetSettings();
+    }
+};
+
+ParameterRecord RecordIn(Handle h) {
+    ParameterRecord record;
+    const std::vector<uint8_t> bytes = filterhost::HandleBytes(h);
+    EXPECT_GE(bytes.size(), sizeof record);
+    std::memcpy(&record, bytes.data(), std::min(bytes.size(), sizeof record));
+    return record;
+}
 
 TEST_F(SelectorTest, UnknownSelectorsChangeNothing) {
     Document document = RandomDocument(8, 8, 3, 8, 1);
@@ -45,6 +68,50 @@ TEST_F(SelectorTest, UnknownSelectorsChangeNothing) {
     // Selectors 1 to 5 read depth 0 as 8.
     EXPECT_EQ(session.Call(filterSelectorParameters), 0);
     EXPECT_EQ(session.record().depth, 8);
+    EXPECT_EQ(session.LeakReport(), "");
+
+    Document wide = RandomDocument(8, 8, 3, 16, 2);
+    FilterSession sixteen(plugin_, wide, HostOptions{});
+    EXPECT_EQ(sixteen.Call(filterSelectorParameters), 0);
+    EXPECT_EQ(sixteen.record().depth, 16);
+}
+
+TEST_F(SelectorTest, ForeignHandlesAndOutOfRangeValues) {
+    std::vector<uint8_t> foreign = RecordBytes(DefaultSettings());
+    foreign[0] ^= 0x20;
+    for (OSType host : {kPhotoshopSignature, FourCharCode("XYZW")}) {
+        Document document = RandomDocument(8, 8, 3, 8, 3);
+        HostOptions options;
+        options.hostSig = host;
+        UiDriver driver;
+        FilterSession session(plugin_, document, options);
+        session.SetParameters(filterhost::NewHandleWithBytes(foreign));
+        EXPECT_EQ(session.Call(filterSelectorParameters), host == kPhotoshopSignature ? 2010 : 1);
+        EXPECT_EQ(filterhost::HandleBytes(session.parameters()), foreign) << "the handle was changed";
+        EXPECT_TRUE(driver.Events().empty()) << "2010 is returned, never shown";
+    }
+    FilterParameters wild = DefaultSettings();
+    wild.sourceHue = 5000;
+    wild.range = -5;
+    Document document = RandomDocument(8, 8, 3, 8, 4);
+    FilterSession session(plugin_, document, HostOptions{});
+    session.SetParameters(filterhost::NewHandleWithBytes(RecordBytes(wild)));
+    ASSERT_EQ(session.Call(filterSelectorParameters), 0);
+    const ParameterRecord record = RecordIn(session.parameters());
+    EXPECT_EQ(record.parameters.sourceHue, 3600);
+    EXPECT_EQ(record.parameters.range, 0);
+}
+
+TEST_F(SelectorTest, StartWithoutAHandle) {
+    Document document = RandomDocument(8, 8, 3, 8, 5);
+    FilterSession session(plugin_, document, HostOptions{});
+    ASSERT_EQ(session.Call(filterSelectorPrepare), 0);
+    session.record().inRect = Rect{0, 0, 4, 4};
+    session.record().outRect = Rect{0, 0, 4, 4};
+    EXPECT_EQ(session.Call(filterSelectorStart), -109);
+    const FilterRecord& r = session.record();
+    EXPECT_TRUE(r.inRect.bottom == r.inRect.top && r.outRect.bottom == r.outRect.top &&
+                r.maskRect.bottom == r.maskRect.top);
     EXPECT_EQ(session.LeakReport(), "");
 }
 
@@ -89,8 +156,13 @@ TEST_F(SelectorTest, ParametersThenRepeatRunsWithoutAWindow) {
     ParameterRecord record;
     std::memcpy(&record, bytes.data(), sizeof record);
     EXPECT_EQ(record.signature, kRecordSignature);
+    EXPECT_EQ(record.recordType, kRecordType);
+    EXPECT_EQ(record.formatVersion, 1);
     EXPECT_EQ(record.revision, kRecordRevision);
+    EXPECT_EQ(record.parameters.showDialog, 1);
     EXPECT_EQ(record.parameters.range, 500);
+    EXPECT_EQ(record.parameters.destinationHue, 1800);
+    EXPECT_EQ(record.parameters.sourceSaturation, 1000);
     EXPECT_TRUE(driver.Events().empty());
 }
 
