@@ -24,7 +24,7 @@ std::vector<Sample> Make(Scene scene, uint32_t full) {
     for (int y = 0; y < kSide; ++y) {
         for (int x = 0; x < kSide; ++x) {
             Sample* p = &image[(size_t(y) * kSide + x) * 3];
-            double c[3];
+            double c[3] = {0, 0, 0};
             switch (scene) {
                 case Scene::Noise:
                     for (int i = 0; i < 3; ++i) p[i] = Sample(random.UpTo(full));

@@ -55,7 +55,7 @@ struct SessionCallbacks {
             std::fflush(stderr);
         }
     }
-    static OSErr HOST_CALLBACK Advance() { return activeSession ? activeSession->AdvanceState() : paramErr; }
+    static OSErr HOST_CALLBACK Advance() { return activeSession ? activeSession->AdvanceState() : OSErr(paramErr); }
     static OSErr HOST_CALLBACK Display(const PSPixelMap* map, const VRect* rect, int32 row, int32 col, void* context);
     static OSErr HOST_CALLBACK GetProperty(PIType, PIType key, int32, intptr_t* simple, Handle* complex) {
         if (complex != nullptr) *complex = nullptr;

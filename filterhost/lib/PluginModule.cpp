@@ -54,7 +54,8 @@ bool PluginModule::Load(const std::string& path, std::string* error) {
                  FourCharText(Pipl::EntryPointKey()) + "' property)";
         return false;
     }
-    entry_ = reinterpret_cast<PluginEntry>(GetProcAddress(module_, entryName.c_str()));
+    // Through a generic function pointer: the export is the C entry point, not a FARPROC.
+    entry_ = reinterpret_cast<PluginEntry>(reinterpret_cast<void (*)()>(GetProcAddress(module_, entryName.c_str())));
     if (entry_ == nullptr) {
         *error = path + " does not export its entry point " + entryName;
         return false;

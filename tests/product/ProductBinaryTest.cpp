@@ -72,7 +72,7 @@ std::vector<uint8_t> ExpectedPipl() {
     auto text = [](const std::string& s, bool counted) {
         std::vector<uint8_t> v;
         if (counted) v.push_back(uint8_t(s.size()));
-        v.insert(v.end(), s.begin(), s.end());
+        for (char c : s) v.push_back(uint8_t(c));
         if (!counted) v.push_back(0);
         return v;
     };
@@ -89,7 +89,8 @@ std::vector<uint8_t> ExpectedPipl() {
     property("mode", {0x10, 0x00});
     property("enbl", text("in (PSHOP_ImageMode, RGBMode, RGB48Mode)", false));
     std::vector<uint8_t> cases;
-    for (int i = 0; i < 7; ++i) cases.insert(cases.end(), {1, 1, 0, 0});
+    for (int i = 0; i < 7; ++i)
+        for (uint8_t v : {1, 1, 0, 0}) cases.push_back(v);
     property("fici", cases);
     return b;
 }
