@@ -22,18 +22,25 @@ int LastErrorCode() {
     return error != 0 ? int(error) : kFileNotFound;
 }
 
+// Both dialogs: no owner, the first filter selected, an empty name buffer of
+// kNameBuffer characters, the system's title and folder, extension "prm".
+OPENFILENAMEA FileDialog(const char* filters, DWORD flags, char* path) {
+    OPENFILENAMEA dialog{};
+    dialog.lStructSize = sizeof dialog;
+    dialog.lpstrFilter = filters;
+    dialog.nFilterIndex = 1;
+    dialog.lpstrFile = path;
+    dialog.nMaxFile = kNameBuffer;
+    dialog.Flags = flags;
+    dialog.lpstrDefExt = "prm";
+    return dialog;
+}
+
 }  // namespace
 
 int LoadParameterFile() {
     char path[kNameBuffer] = "";
-    OPENFILENAMEA dialog{};
-    dialog.lStructSize = sizeof dialog;
-    dialog.lpstrFilter = "Parameters (*.prm)\0*.prm\0Any (*.*)\0*.*\0";
-    dialog.nFilterIndex = 1;
-    dialog.lpstrFile = path;
-    dialog.nMaxFile = kNameBuffer;
-    dialog.Flags = kOpenFlags;
-    dialog.lpstrDefExt = "prm";
+    OPENFILENAMEA dialog = FileDialog("Parameters (*.prm)\0*.prm\0Any (*.*)\0*.*\0", kOpenFlags, path);
     if (!GetOpenFileNameA(&dialog)) return kOk;
 
     HANDLE file = CreateFileA(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
@@ -66,14 +73,7 @@ int LoadParameterFile() {
 
 int SaveParameterFile() {
     char path[kNameBuffer] = "";
-    OPENFILENAMEA dialog{};
-    dialog.lStructSize = sizeof dialog;
-    dialog.lpstrFilter = "Parameters (*.prm)\0\0";
-    dialog.nFilterIndex = 1;
-    dialog.lpstrFile = path;
-    dialog.nMaxFile = kNameBuffer;
-    dialog.Flags = kSaveFlags;
-    dialog.lpstrDefExt = "prm";
+    OPENFILENAMEA dialog = FileDialog("Parameters (*.prm)\0\0", kSaveFlags, path);
     if (!GetSaveFileNameA(&dialog)) return kOk;
 
     // The record: zeros, the header, the settings, then the chosen file's own

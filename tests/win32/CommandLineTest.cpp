@@ -19,11 +19,7 @@ namespace {
 using filterhost::PngImage;
 
 std::string Folder() {
-    static const std::string folder = [] {
-        const std::string f = filterhost::ProgramFolder() + "cli-test\\";
-        CreateDirectoryA(f.c_str(), nullptr);
-        return f;
-    }();
+    static const std::string folder = TestFolder("cli-test");
     return folder;
 }
 
@@ -36,11 +32,6 @@ int Host(const std::string& arguments, std::string* output) {
 
 std::string RunArguments(const std::string& in, const std::string& out, const std::string& more = "") {
     return "run " + Quoted(PluginPath()) + " " + Quoted(in) + " " + Quoted(out) + " --quiet " + more;
-}
-
-std::string ReadBytes(const std::string& path) {
-    std::ifstream f(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(f), std::istreambuf_iterator<char>());
 }
 
 bool Exists(const std::string& path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
@@ -90,14 +81,14 @@ TEST(CommandLineTest, UntouchedSamplesComeBackBitForBit) {
         for (int channels : {3, 4}) {
             const PngImage input = RandomPng(channels, bits, uint64_t(bits + channels));
             const std::string in = WriteInput("in.png", input), out = Folder() + "out.png";
-            const std::string before = ReadBytes(in);
+            const std::string before = ReadFileBytes(in);
             std::string output;
             ASSERT_EQ(Host(RunArguments(in, out, "--prm " + Quoted(prm)), &output), 0) << output;
             const PngImage result = ReadOutput(out);
             EXPECT_EQ(result.bits, bits);
             EXPECT_EQ(result.channels, channels);
             EXPECT_EQ(result.samples, input.samples) << bits << " bits, " << channels << " channels";
-            EXPECT_EQ(ReadBytes(in), before) << "the input was written";
+            EXPECT_EQ(ReadFileBytes(in), before) << "the input was written";
         }
     }
 }
@@ -159,10 +150,10 @@ TEST(CommandLineTest, RefusalsAndFailuresWriteNothing) {
     }());
     EXPECT_EQ(Host(RunArguments(big, out, "--prm " + Quoted(good) + " --abort-at 2"), &output), 1);
     EXPECT_NE(output.find("aborted"), std::string::npos) << output;
-    EXPECT_EQ(ReadBytes(out), "earlier");
+    EXPECT_EQ(ReadFileBytes(out), "earlier");
     EXPECT_EQ(Host(RunArguments(big, out, "--prm " + Quoted(good) + " --fail-advance-at 3:-108"), &output), 1);
     EXPECT_NE(output.find("-108"), std::string::npos) << output;
-    EXPECT_EQ(ReadBytes(out), "earlier");
+    EXPECT_EQ(ReadFileBytes(out), "earlier");
 
     EXPECT_EQ(Host(RunArguments(Folder() + "missing.png", out), &output), 2);
     EXPECT_EQ(Host("run", &output), 2);
@@ -178,7 +169,7 @@ TEST(CommandLineTest, RawParameterHandleRoundTrip) {
     const std::string saved = Folder() + "handle.bin";
     std::string output;
     ASSERT_EQ(Host(RunArguments(in, Folder() + "raw-a.png", "--prm " + Quoted(prm) + " --save-parameters " + Quoted(saved)), &output), 0) << output;
-    const std::string handle = ReadBytes(saved);
+    const std::string handle = ReadFileBytes(saved);
     ASSERT_GE(handle.size(), sizeof(ParameterRecord));
     ASSERT_EQ(Host(RunArguments(in, Folder() + "raw-b.png", "--parameters " + Quoted(saved)), &output), 0) << output;
     EXPECT_EQ(ReadOutput(Folder() + "raw-a.png").samples, ReadOutput(Folder() + "raw-b.png").samples);

@@ -3,7 +3,11 @@
 #pragma once
 #include <gtest/gtest.h>
 
+#include <windows.h>
+
 #include <cstring>
+#include <fstream>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -18,6 +22,18 @@
 namespace tavirel::test {
 
 inline std::string PluginPath() { return filterhost::ProgramFolder() + "Tavirel.8bf"; }
+
+// A folder of the test program's own (created on first use), with a trailing backslash.
+inline std::string TestFolder(const std::string& name) {
+    const std::string folder = filterhost::ProgramFolder() + name + "\\";
+    CreateDirectoryA(folder.c_str(), nullptr);
+    return folder;
+}
+
+inline std::string ReadFileBytes(const std::string& path) {
+    std::ifstream f(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(f), std::istreambuf_iterator<char>());
+}
 
 // A document of seeded random samples; 16-bit samples on the host scale.
 inline filterhost::Document RandomDocument(int width, int height, int planes, int depth, uint64_t seed) {

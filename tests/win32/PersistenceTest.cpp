@@ -25,17 +25,8 @@ namespace {
 using filterhost::UiDriver;
 
 std::string Folder() {
-    static const std::string folder = [] {
-        const std::string f = filterhost::ProgramFolder() + "persistence-test\\";
-        CreateDirectoryA(f.c_str(), nullptr);
-        return f;
-    }();
+    static const std::string folder = TestFolder("persistence-test");
     return folder;
-}
-
-std::string ReadBytes(const std::string& path) {
-    std::ifstream f(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(f), std::istreambuf_iterator<char>());
 }
 
 void WriteBytes(const std::string& path, const std::string& bytes) {
@@ -87,7 +78,7 @@ TEST_F(PersistenceTest, SaveUnderAShortNameAndLoadItBack) {
         ASSERT_EQ(events.size(), 1u);
         EXPECT_EQ(events[0].kind, "file");
     }
-    const std::string bytes = ReadBytes(target);
+    const std::string bytes = ReadFileBytes(target);
     ASSERT_EQ(bytes.size(), kFileRecordSize);
     EXPECT_EQ(bytes.substr(0, 8), "Tvr1Prms");
     EXPECT_EQ(uint8_t(bytes[fileoffset::name]), 8);
@@ -176,7 +167,7 @@ TEST_F(PersistenceTest, SettingsFileIgnoresWhatIsNotOurs) {
     record.parameters.range = 444;
     EXPECT_EQ(ReadSettingsFile(&record), 0);
     EXPECT_EQ(record.parameters.range, 444) << "an empty file took something";
-    EXPECT_EQ(ReadBytes(path).size(), 0u) << "the first read creates an empty file";
+    EXPECT_EQ(ReadFileBytes(path).size(), 0u) << "the first read creates an empty file";
 
     FilterParameters stored = DefaultSettings();
     stored.range = 111;
@@ -214,7 +205,7 @@ TEST_F(PersistenceTest, AFileHeldOpenGivesTheSharingError) {
                                                  PluginPath() + "\" --save-parameters \"" + saved + "\"", &output), 0)
         << output;
     CloseHandle(held);
-    const std::string handle = ReadBytes(saved);
+    const std::string handle = ReadFileBytes(saved);
     ASSERT_GE(handle.size(), sizeof(ParameterRecord));
     ParameterRecord seeded;
     std::memcpy(&seeded, handle.data(), sizeof seeded);
@@ -234,7 +225,7 @@ TEST_F(PersistenceTest, StoreWritesTheFileAndTheNextHostProcessReadsIt) {
     session.SetParameters(filterhost::NewHandleWithBytes(RecordBytes(p)));
     currentParameters = p;
     ASSERT_EQ(StoreParametersToHandle(&session.record()), 0);
-    const std::string file = ReadBytes(SettingsPath());
+    const std::string file = ReadFileBytes(SettingsPath());
     ASSERT_EQ(file.size(), kFileRecordSize);
     EXPECT_EQ(file.substr(fileoffset::showDialog, 4), std::string(4, '\0'));
 
@@ -244,7 +235,7 @@ TEST_F(PersistenceTest, StoreWritesTheFileAndTheNextHostProcessReadsIt) {
                                                  PluginPath() + "\" --save-parameters \"" + saved + "\"", &output), 0)
         << output;
     ParameterRecord seeded;
-    const std::string handle = ReadBytes(saved);
+    const std::string handle = ReadFileBytes(saved);
     ASSERT_GE(handle.size(), sizeof seeded);
     std::memcpy(&seeded, handle.data(), sizeof seeded);
     EXPECT_EQ(seeded.parameters.showDialog, 1);
