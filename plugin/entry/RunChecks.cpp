@@ -18,8 +18,7 @@ bool SystemTooOld() {
     return info.dwPlatformId == VER_PLATFORM_WIN32_NT && info.dwMajorVersion <= 4;
 }
 
-int FirstFailure(const FilterRecord* record) {
-    if (SystemTooOld()) return kMsgIncompatibleSystem;
+int FirstDocumentFailure(const FilterRecord* record) {
     if (record->imageMode != plugInModeRGBColor && record->imageMode != plugInModeRGB48)
         return kMsgBadImageMode;
     if (record->planes < 3) return kMsgTooFewPlanes;
@@ -27,12 +26,17 @@ int FirstFailure(const FilterRecord* record) {
     return kOk;
 }
 
-}  // namespace
-
-int RunChecks(const FilterRecord* record) {
-    const int code = FirstFailure(record);
+int Shown(int code) {
     if (code != kOk) ShowErrorMessage(code);
     return code;
 }
+
+}  // namespace
+
+int RunChecks(const FilterRecord* record) {
+    return Shown(SystemTooOld() ? kMsgIncompatibleSystem : FirstDocumentFailure(record));
+}
+
+int RunDocumentChecks(const FilterRecord* record) { return Shown(FirstDocumentFailure(record)); }
 
 }  // namespace tavirel

@@ -3,10 +3,10 @@
 #include "../engine/TransformBlock.h"
 #include "../engine/TransformTables.h"
 #include "../util/ResultCodes.h"
+#include "ProgressCount.h"
 #include "TileWalk.h"
 
 namespace tavirel {
-namespace {
 
 void ClearRequests(FilterRecord* record) {
     record->inRect = Rect{0, 0, 0, 0};
@@ -14,14 +14,11 @@ void ClearRequests(FilterRecord* record) {
     record->maskRect = Rect{0, 0, 0, 0};
 }
 
-}  // namespace
-
 int RunFilterLoop(FilterRecord* record) {
     const Rect bounds = record->filterRect;
     const int32 width = bounds.right - bounds.left;
     const int32 height = bounds.bottom - bounds.top;
-    const int32 total = height * width * record->planes;
-    int32 done = 0;
+    ProgressCount progress(int64_t(height) * width * record->planes);
 
     ClearRequests(record);
     record->inLoPlane = record->outLoPlane = 0;
@@ -44,9 +41,9 @@ int RunFilterLoop(FilterRecord* record) {
         if (code != kOk) break;
         if (sixteenBit) TransformBlock16(record);
         else TransformBlock8(record);
-        done += int32(tile.bottom - tile.top) * (tile.right - tile.left) *
-                (record->outHiPlane - record->outLoPlane + 1);
-        if (record->progressProc != nullptr) record->progressProc(done, total);
+        progress.Add(int64_t(tile.bottom - tile.top) * (tile.right - tile.left) *
+                     (record->outHiPlane - record->outLoPlane + 1));
+        if (record->progressProc != nullptr) record->progressProc(progress.done(), progress.total());
     }
     ClearRequests(record);
     return code;

@@ -12,4 +12,7 @@ namespace tavirel {
 // empty on return in every outcome.
 int RunFilterLoop(FilterRecord* record);
 
+// Empties inRect, outRect and maskRect: the host then delivers nothing more.
+void ClearRequests(FilterRecord* record);
+
 }  // namespace tavirel

@@ -12,12 +12,6 @@
 namespace tavirel {
 namespace {
 
-void ClearRequests(FilterRecord* record) {
-    record->inRect = Rect{0, 0, 0, 0};
-    record->outRect = Rect{0, 0, 0, 0};
-    record->maskRect = Rect{0, 0, 0, 0};
-}
-
 // A new handle holding the header, the defaults and, when the settings file
 // can be read, its last confirmed settings.
 int CreateParameterHandle(FilterRecord* record) {
@@ -71,6 +65,7 @@ int DoPrepare(FilterRecord* record) {
 
 int DoStart(FilterRecord* record) {
     int code = LoadParametersFromHandle(record);
+    if (code == kOk) code = RunDocumentChecks(record);
     if (code == kOk) {
         // A record altered outside the plug-in must never reach the engine.
         ClampParameters(&currentParameters);

@@ -3,6 +3,7 @@
 
 #include <vector>
 
+#include "plugin/filter/ProgressCount.h"
 #include "plugin/filter/TileWalk.h"
 
 namespace tavirel {
@@ -57,6 +58,38 @@ TEST(TileWalkTest, FinishedWalkLeavesTheLastTile) {
     EXPECT_TRUE(Same(current, Rect{0, 0, 10, 10}));
     EXPECT_TRUE(IsEmptyRect(Rect{4, 4, 4, 9}));
     EXPECT_FALSE(IsEmptyRect(Rect{4, 4, 5, 9}));
+}
+
+// Progress over the walk as the filter loop reports it: within int32, never
+// falling back, exact at the end, and plain counts while they fit.
+TEST(ProgressCountTest, HugeSelectionsStayInInt32WithTheirRatio) {
+    struct Case { Rect bounds; int planes; };
+    const Case cases[] = {{{0, 0, 30000, 30000}, 4}, {{0, 0, 32767, 32767}, 24}, {{0, 0, 300, 600}, 3}};
+    for (const Case& c : cases) {
+        const int64_t samples = int64_t(c.bounds.bottom - c.bounds.top) * (c.bounds.right - c.bounds.left) * c.planes;
+        ProgressCount progress(samples);
+        ASSERT_GT(progress.total(), 0);
+        if (samples <= INT32_MAX) {
+            EXPECT_EQ(progress.total(), samples);
+        }
+        int64_t counted = 0;
+        int32_t last = 0;
+        Rect tile{0, 0, 0, 0};
+        while (NextTile(&tile, c.bounds)) {
+            const int64_t n = int64_t(tile.bottom - tile.top) * (tile.right - tile.left) * c.planes;
+            progress.Add(n);
+            counted += n;
+            ASSERT_GE(progress.done(), last);
+            ASSERT_LE(progress.done(), progress.total());
+            last = progress.done();
+            const double shown = double(progress.done()) / progress.total();
+            EXPECT_NEAR(shown, double(counted) / samples, 1e-6);
+            if (samples <= INT32_MAX) {
+                EXPECT_EQ(progress.done(), counted);
+            }
+        }
+        EXPECT_EQ(progress.done(), progress.total());
+    }
 }
 
 }  // namespace

@@ -178,6 +178,36 @@ TEST_F(SelectorTest, ForeignRecordsAreRefusedBeforeFiltering) {
     EXPECT_EQ(filterhost::DocumentChecksum(session.document()), filterhost::DocumentChecksum(document));
 }
 
+// A repeated filter reaches Start without Parameters: Start itself refuses
+// what the loop could not read, with the message Parameters would show, and
+// requests no pixel.
+TEST_F(SelectorTest, RepeatedRunsRefuseWhatCannotBeFiltered) {
+    struct Case { const char* what; int planes, depth, mode; bool advance; int16 code; };
+    const Case cases[] = {
+        {"grey", 1, 8, 1, true, 1303},       {"grey 16-bit", 1, 16, 10, true, 1303},
+        {"grey + alpha", 2, 8, 1, true, 1303}, {"RGB with one plane", 1, 8, 3, true, 1301},
+        {"RGB48 with two planes", 2, 16, 11, true, 1301}, {"no advanceState", 3, 8, 3, false, 1202},
+    };
+    for (const Case& c : cases) {
+        Document document = RandomDocument(40, 30, c.planes, c.depth, 11);
+        document.imageMode = int16_t(c.mode);
+        HostOptions options;
+        options.provideAdvanceState = c.advance;
+        UiDriver driver;
+        FilterSession session(plugin_, document, options);
+        session.SetParameters(filterhost::NewHandleWithBytes(RecordBytes(DefaultSettings())));
+        EXPECT_EQ(session.RunRepeatFlow(), c.code) << c.what;
+        EXPECT_EQ(session.advanceCalls(), 0) << c.what;
+        EXPECT_EQ(filterhost::DocumentChecksum(session.document()), filterhost::DocumentChecksum(document)) << c.what;
+        const FilterRecord& r = session.record();
+        EXPECT_TRUE(r.inRect.bottom == r.inRect.top && r.outRect.bottom == r.outRect.top) << c.what;
+        EXPECT_EQ(session.LeakReport(), "") << c.what;
+        const auto events = driver.Events();
+        ASSERT_EQ(events.size(), 1u) << c.what;
+        EXPECT_EQ(events[0].kind, "message") << c.what;
+    }
+}
+
 TEST_F(SelectorTest, AboutBoxClosesOnEscapeAndClick) {
     for (auto answer : {filterhost::AboutAnswer::Escape, filterhost::AboutAnswer::Click}) {
         Document document = RandomDocument(8, 8, 3, 8, 7);
