@@ -3,10 +3,10 @@
 #include <cstdio>
 #include <cstring>
 #include <algorithm>
-#include <fstream>
-#include <iterator>
+#include <utility>
 
 #include "../../plugin/persistence/ParameterCodec.h"
+#include "../lib/FilePaths.h"
 #include "../lib/FilterSession.h"
 #include "../lib/ImageConversion.h"
 #include "../lib/UiDriver.h"
@@ -43,7 +43,9 @@ const char kRunHelp[] =
     "\n"
     "Output and status:\n"
     "  OUTPUT is written under a temporary name beside it and moved into place, so a\n"
-    "  failed or interrupted run leaves no partial file; INPUT is never written.\n"
+    "  failed or interrupted run leaves no partial file. INPUT is never written, but\n"
+    "  OUTPUT may name the same file: it is then replaced, and only when the run\n"
+    "  succeeds; after a failure it is as it was.\n"
     "  Exit status 0 on success; 1 when the plug-in ended with a non-zero result (one\n"
     "  line names it, with the text of any message it showed); 2 for a usage, file or\n"
     "  plug-in loading error; 3 when the plug-in left handles or locks behind.\n"
@@ -65,10 +67,14 @@ BOOL WINAPI OnConsoleBreak(DWORD event) {
 }
 
 bool ReadFileBytes(const std::string& path, std::vector<uint8_t>* bytes) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) return false;
-    bytes->assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-    return !in.bad();
+    std::FILE* f = OpenFile(path, "rb");
+    if (f == nullptr) return false;
+    uint8_t chunk[65536];
+    size_t n;
+    while ((n = std::fread(chunk, 1, sizeof chunk, f)) > 0) bytes->insert(bytes->end(), chunk, chunk + n);
+    const bool ok = !std::ferror(f);
+    std::fclose(f);
+    return ok;
 }
 
 // The plug-in's own record in native order with showDialog 0, from a .prm file.
@@ -91,17 +97,33 @@ bool HandleBytesFromParameterFile(const std::string& path, std::vector<uint8_t>*
     return true;
 }
 
+// A file removed again when this goes out of scope, unless it was kept: every
+// way out of a write but success leaves nothing behind.
+class TemporaryFile {
+public:
+    explicit TemporaryFile(std::string path) : path_(std::move(path)) {}
+    ~TemporaryFile() {
+        if (!kept_) DeleteFileW(SystemPath(path_).c_str());
+    }
+    TemporaryFile(const TemporaryFile&) = delete;
+    TemporaryFile& operator=(const TemporaryFile&) = delete;
+    const std::string& path() const { return path_; }
+    void Keep() { kept_ = true; }
+
+private:
+    std::string path_;
+    bool kept_ = false;
+};
+
 bool WriteAtomically(const std::string& path, const PngImage& png, std::string* error) {
-    const std::string temporary = path + ".partial-" + std::to_string(GetCurrentProcessId());
-    if (!WritePng(temporary, png, error)) {
-        DeleteFileA(temporary.c_str());
+    TemporaryFile temporary(path + ".partial-" + std::to_string(GetCurrentProcessId()));
+    if (!WritePng(temporary.path(), png, error)) return false;
+    if (!MoveFileExW(SystemPath(temporary.path()).c_str(), SystemPath(path).c_str(), MOVEFILE_REPLACE_EXISTING)) {
+        const DWORD code = GetLastError();
+        *error = "cannot move the result into place as " + path + ": " + SystemErrorText(code);
         return false;
     }
-    if (!MoveFileExA(temporary.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING)) {
-        *error = "cannot move the result into place as " + path + " (system error " + std::to_string(GetLastError()) + ")";
-        DeleteFileA(temporary.c_str());
-        return false;
-    }
+    temporary.Keep();  // it is the output now
     return true;
 }
 
@@ -119,9 +141,10 @@ std::string ResultMeaning(int result) {
 }  // namespace
 
 bool WriteFileBytes(const std::string& path, const std::vector<uint8_t>& bytes) {
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out.write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
-    return bool(out.flush());
+    std::FILE* f = OpenFile(path, "wb");
+    if (f == nullptr) return false;
+    const bool written = std::fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
+    return std::fclose(f) == 0 && written;
 }
 
 int RunCommand(int argc, char** argv) {

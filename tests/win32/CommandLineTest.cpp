@@ -10,6 +10,7 @@
 #include <string>
 
 #include "HostFixture.h"
+#include "filterhost/lib/FilePaths.h"
 #include "filterhost/lib/PngFile.h"
 #include "plugin/persistence/ParameterCodec.h"
 
@@ -17,6 +18,7 @@ namespace tavirel::test {
 namespace {
 
 using filterhost::PngImage;
+using filterhost::SystemPath;
 
 std::string Folder() {
     static const std::string folder = TestFolder("cli-test");
@@ -34,7 +36,27 @@ std::string RunArguments(const std::string& in, const std::string& out, const st
     return "run " + Quoted(PluginPath()) + " " + Quoted(in) + " " + Quoted(out) + " --quiet " + more;
 }
 
-bool Exists(const std::string& path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
+bool Exists(const std::string& path) { return GetFileAttributesW(SystemPath(path).c_str()) != INVALID_FILE_ATTRIBUTES; }
+
+// Temporaries a run left in a folder (UTF-8 folder with a trailing backslash).
+std::vector<std::string> PartialFilesIn(const std::string& folder) {
+    std::vector<std::string> found;
+    WIN32_FIND_DATAW entry;
+    const HANDLE search = FindFirstFileW(SystemPath(folder + "*.partial-*").c_str(), &entry);
+    if (search == INVALID_HANDLE_VALUE) return found;
+    do found.push_back(filterhost::Utf8FromWide(entry.cFileName));
+    while (FindNextFileW(search, &entry));
+    FindClose(search);
+    return found;
+}
+
+bool MakeFolder(const std::string& path) {
+    return CreateDirectoryW(SystemPath(path).c_str(), nullptr) || GetLastError() == ERROR_ALREADY_EXISTS;
+}
+
+bool CopyInto(const std::string& from, const std::string& to) {
+    return CopyFileW(SystemPath(from).c_str(), SystemPath(to).c_str(), FALSE) != 0;
+}
 
 PngImage RandomPng(int channels, int bits, uint64_t seed) {
     PngImage image;
@@ -48,19 +70,26 @@ PngImage RandomPng(int channels, int bits, uint64_t seed) {
     return image;
 }
 
+// A PNG at `name` in the test folder, or at `name` itself when it is a path.
 std::string WriteInput(const std::string& name, const PngImage& image) {
-    const std::string path = Folder() + name;
+    const std::string path = name.find('\\') == std::string::npos ? Folder() + name : name;
     std::string error;
     EXPECT_TRUE(filterhost::WritePng(path, image, &error)) << error;
     return path;
 }
 
+// A parameter file at `name` in the test folder, or at `name` itself when it is a path.
 std::string WriteParameterFile(const std::string& name, const FilterParameters& p, bool ours = true) {
     unsigned char file[kFileRecordSize];
     EncodeFileRecord(StandardHeader(), p, file);
     if (!ours) file[0] = 'X';
-    const std::string path = Folder() + name;
-    std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(file), sizeof file);
+    const std::string path = name.find('\\') == std::string::npos ? Folder() + name : name;
+    std::FILE* f = filterhost::OpenFile(path, "wb");
+    EXPECT_NE(f, nullptr) << path;
+    if (f != nullptr) {
+        std::fwrite(file, 1, sizeof file, f);
+        std::fclose(f);
+    }
     return path;
 }
 
@@ -184,6 +213,115 @@ TEST(CommandLineTest, OldWindowsIsRefused) {
         EXPECT_EQ(filterhost::RunHostWithWindowsVersion(version, "params " + Quoted(PluginPath()), &output), 0);
         EXPECT_NE(output.find("result 0"), std::string::npos) << version << ": " << output;
     }
+}
+
+TEST(CommandLineTest, NamesOutsideTheAnsiCodePage) {
+    // Chinese, Greek and a character beyond the BMP: no ANSI code page holds
+    // them all, so only the wide API on every path gets them through.
+    const std::string folder = Folder() + "名前-Ωλ\\";
+    ASSERT_TRUE(MakeFolder(folder));
+    FilterParameters p = DefaultSettings();
+    p.range = 600;
+    const PngImage input = RandomPng(3, 8, 21);
+    const std::string plugin = folder + "滤镜.8bf";
+    ASSERT_TRUE(CopyInto(PluginPath(), plugin));
+    const std::string in = WriteInput(folder + "输入-🎨.png", input), prm = WriteParameterFile(folder + "设置.prm", p);
+    const std::string out = folder + "输出.png", saved = folder + "句柄.bin";
+    std::remove((Folder() + "ascii-out.png").c_str());
+    std::string output;
+    ASSERT_EQ(Host("run " + Quoted(plugin) + " " + Quoted(in) + " " + Quoted(out) + " --quiet --prm " + Quoted(prm) +
+                       " --save-parameters " + Quoted(saved),
+                   &output),
+              0)
+        << output;
+    ASSERT_EQ(Host(RunArguments(WriteInput("ascii-in.png", input), Folder() + "ascii-out.png",
+                                "--prm " + Quoted(WriteParameterFile("ascii.prm", p))),
+                   &output),
+              0)
+        << output;
+    EXPECT_EQ(ReadFileBytes(out), ReadFileBytes(Folder() + "ascii-out.png"));
+    EXPECT_NE(ReadFileBytes(Folder() + "ascii-out.png"), ReadFileBytes(Folder() + "ascii-in.png"));
+    EXPECT_TRUE(Exists(saved));
+
+    // A message names the file as it was typed, in UTF-8.
+    EXPECT_EQ(Host(RunArguments(folder + "缺失.png", out), &output), 2);
+    EXPECT_NE(output.find("缺失.png"), std::string::npos) << output;
+}
+
+TEST(CommandLineTest, LongPathsAndFailedMovesLeaveNoTemporary) {
+    // A folder path of more than 260 characters holding the plug-in, the
+    // input, the parameter file and the output.
+    std::string deep = Folder();
+    while (deep.size() < 300) {
+        deep += std::string(60, 'd') + "\\";
+        ASSERT_TRUE(MakeFolder(deep)) << deep.size();
+    }
+    FilterParameters p = DefaultSettings();
+    p.range = 600;
+    const PngImage input = RandomPng(4, 16, 23);
+    ASSERT_TRUE(CopyInto(PluginPath(), deep + "Tavirel.8bf"));
+    const std::string prm = WriteParameterFile(deep + "long.prm", p), in = WriteInput(deep + "in.png", input);
+    std::string output;
+    ASSERT_EQ(Host("run " + Quoted(deep + "Tavirel.8bf") + " " + Quoted(in) + " " + Quoted(deep + "out.png") +
+                       " --quiet --prm " + Quoted(prm),
+                   &output),
+              0)
+        << output;
+    ASSERT_EQ(Host(RunArguments(WriteInput("short-in.png", input), Folder() + "short-out.png",
+                                "--prm " + Quoted(WriteParameterFile("short.prm", p))),
+                   &output),
+              0)
+        << output;
+    EXPECT_EQ(ReadFileBytes(deep + "out.png"), ReadFileBytes(Folder() + "short-out.png"));
+    EXPECT_EQ(PartialFilesIn(deep), std::vector<std::string>{});
+
+    // The move cannot replace a folder: the whole temporary has been written
+    // by then, and it must go again, at a short path and at a long one.
+    for (const std::string& where : {Folder(), deep}) {
+        const std::string taken = where + "taken";
+        ASSERT_TRUE(MakeFolder(taken));
+        EXPECT_EQ(Host(RunArguments(in, taken, "--prm " + Quoted(prm)), &output), 2);
+        const size_t said = output.find("cannot move the result into place as " + taken + ": ");
+        ASSERT_NE(said, std::string::npos) << output;
+        // What failed in the system's words, then its number.
+        const size_t code = output.find(" (system error ", said);
+        ASSERT_NE(code, std::string::npos) << output;
+        EXPECT_GT(code, said + 40 + taken.size()) << output;
+        EXPECT_EQ(PartialFilesIn(where), std::vector<std::string>{}) << where.size() << " characters";
+    }
+}
+
+TEST(CommandLineTest, OutputMayReplaceTheInputOnlyOnSuccess) {
+    FilterParameters p = DefaultSettings();
+    p.range = 600;
+    const std::string prm = WriteParameterFile("replace.prm", p);
+    const PngImage input = RandomPng(3, 8, 25);
+    const std::string in = WriteInput("replace.png", input);
+    const std::string before = ReadFileBytes(in);
+    std::string output;
+    EXPECT_EQ(Host(RunArguments(in, in, "--prm " + Quoted(prm) + " --fail-advance-at 1"), &output), 1);
+    EXPECT_EQ(ReadFileBytes(in), before);
+    ASSERT_EQ(Host(RunArguments(in, in, "--prm " + Quoted(prm)), &output), 0) << output;
+    ASSERT_EQ(Host(RunArguments(WriteInput("replace-copy.png", input), Folder() + "replace-out.png",
+                                "--prm " + Quoted(prm)),
+                   &output),
+              0)
+        << output;
+    EXPECT_EQ(ReadFileBytes(in), ReadFileBytes(Folder() + "replace-out.png"));
+    EXPECT_NE(ReadFileBytes(in), before);
+    EXPECT_EQ(PartialFilesIn(Folder()), std::vector<std::string>{});
+    EXPECT_EQ(Host("run --help", &output), 0);
+    EXPECT_NE(output.find("OUTPUT may name the same file"), std::string::npos) << output;
+}
+
+TEST(CommandLineTest, MessagesEndInABareLineFeed) {
+    std::string output;
+    EXPECT_EQ(Host(RunArguments(Folder() + "missing.png", Folder() + "none.png"), &output), 2);
+    ASSERT_FALSE(output.empty());
+    EXPECT_EQ(output.back(), '\n');
+    EXPECT_EQ(output.find('\r'), std::string::npos) << output;
+    EXPECT_EQ(Host("run", &output), 2);
+    EXPECT_EQ(output.find('\r'), std::string::npos);
 }
 
 }  // namespace
