@@ -9,6 +9,7 @@
 #include "../lib/FilePaths.h"
 #include "../lib/FilterSession.h"
 #include "../lib/ImageConversion.h"
+#include "../lib/PluginModes.h"
 #include "../lib/UiDriver.h"
 #include "Commands.h"
 #include "HostOptionsParser.h"
@@ -37,7 +38,10 @@ const char kRunHelp[] =
     "  --rect L,T,R,B          the selection; only pixels inside it change (default: all)\n"
     "  PNG grey, RGB and RGBA at 8 and 16 bits are read. RGB becomes an RGB (8-bit) or\n"
     "  RGB48 (16-bit) document with 3 planes, RGBA the same with 4, whose alpha comes\n"
-    "  back unchanged; grey becomes a grey document, which an RGB filter refuses. 16-bit\n"
+    "  back unchanged; grey becomes a grey document (image mode 1, or 10 at 16 bits).\n"
+    "  As in an image editor, the plug-in is called only for a document whose mode (as\n"
+    "  --mode sets it, or the image's) its property list takes, in its 'enbl'\n"
+    "  expression or else its 'mode' flags; any other is refused with status 2. 16-bit\n"
     "  samples meet the host scale 0..32768 as h = (v*32768 + 32767) / 65535 and\n"
     "  v = (h*65535 + 16384) / 32768; a sample the filter left alone keeps its value.\n"
     "\n"
@@ -127,6 +131,14 @@ bool WriteAtomically(const std::string& path, const PngImage& png, std::string* 
     return true;
 }
 
+// The image mode and depth the plug-in will be told the document has.
+int DocumentMode(const Document& document, const HostOptions& options) {
+    return options.imageModeOverride >= 0 ? options.imageModeOverride : document.imageMode;
+}
+int DocumentDepth(const Document& document, const HostOptions& options) {
+    return options.depthOverride >= 0 ? options.depthOverride : document.depth;
+}
+
 std::string ResultMeaning(int result) {
     switch (result) {
         case 1: return "aborted or cancelled";
@@ -203,6 +215,12 @@ int RunCommand(int argc, char** argv) {
     PluginModule plugin;
     if (!plugin.Load(pluginPath, &error)) {
         Complain("%s", error.c_str());
+        return 2;
+    }
+    const std::string refusal =
+        ModeRefusal(plugin.pipl(), DocumentMode(original, options), DocumentDepth(original, options));
+    if (!refusal.empty()) {
+        Complain("%s; nothing written", refusal.c_str());
         return 2;
     }
     SetConsoleCtrlHandler(OnConsoleBreak, TRUE);

@@ -4,6 +4,8 @@
 
 #include <windows.h>
 
+#include <zlib.h>
+
 #include <cstdio>
 #include <fstream>
 #include <iterator>
@@ -157,10 +159,11 @@ TEST(CommandLineTest, RefusalsAndFailuresWriteNothing) {
     EXPECT_NE(output.find("not a Tavirel parameter"), std::string::npos) << output;
     EXPECT_FALSE(Exists(out));
 
+    // The host refuses a grey document itself: the plug-in's property list
+    // takes RGB only, so the plug-in is never called.
     const std::string grey = WriteInput("grey.png", RandomPng(1, 8, 6));
-    EXPECT_EQ(Host(RunArguments(grey, out), &output), 1);
-    EXPECT_NE(output.find("1303"), std::string::npos) << output;
-    EXPECT_NE(output.find("invalid image mode"), std::string::npos) << output;
+    EXPECT_EQ(Host(RunArguments(grey, out), &output), 2);
+    EXPECT_NE(output.find("does not support grey images"), std::string::npos) << output;
     EXPECT_FALSE(Exists(out));
 
     // The menu flow opens the dialog; without one the run is a cancel.
@@ -322,6 +325,82 @@ TEST(CommandLineTest, MessagesEndInABareLineFeed) {
     EXPECT_EQ(output.find('\r'), std::string::npos) << output;
     EXPECT_EQ(Host("run", &output), 2);
     EXPECT_EQ(output.find('\r'), std::string::npos);
+}
+
+// A grey PNG of one bit a sample (colour type 0, depth 1), which the reader
+// widens to 8-bit grey; our writer never writes one.
+std::string WriteOneBitGreyPng(const std::string& name, int width, int height) {
+    std::vector<uint8_t> raw;
+    for (int y = 0; y < height; ++y) {
+        raw.push_back(0);  // no filter
+        for (int x = 0; x < (width + 7) / 8; ++x) raw.push_back(uint8_t(0x5A ^ (y * 37 + x)));
+    }
+    uLongf packedSize = compressBound(uLong(raw.size()));
+    std::vector<uint8_t> packed(packedSize);
+    compress2(packed.data(), &packedSize, raw.data(), uLong(raw.size()), 6);
+    packed.resize(packedSize);
+    std::string file = "\x89PNG\r\n\x1a\n";
+    auto chunk = [&file](const char* type, const std::vector<uint8_t>& data) {
+        for (int shift = 24; shift >= 0; shift -= 8) file.push_back(char(data.size() >> shift));
+        std::string body(type, 4);
+        body.append(data.begin(), data.end());
+        const uint32_t crc = uint32_t(crc32(0, reinterpret_cast<const Bytef*>(body.data()), uInt(body.size())));
+        file += body;
+        for (int shift = 24; shift >= 0; shift -= 8) file.push_back(char(crc >> shift));
+    };
+    std::vector<uint8_t> header;
+    for (uint32_t v : {uint32_t(width), uint32_t(height)})
+        for (int shift = 24; shift >= 0; shift -= 8) header.push_back(uint8_t(v >> shift));
+    for (uint8_t b : {1, 0, 0, 0, 0}) header.push_back(b);  // depth 1, grey, deflate, no filter, no interlace
+    chunk("IHDR", header);
+    chunk("IDAT", packed);
+    chunk("IEND", {});
+    const std::string path = Folder() + name;
+    std::FILE* f = filterhost::OpenFile(path, "wb");
+    EXPECT_NE(f, nullptr);
+    if (f != nullptr) {
+        std::fwrite(file.data(), 1, file.size(), f);
+        std::fclose(f);
+    }
+    return path;
+}
+
+TEST(CommandLineTest, DocumentsOfModesThePluginDoesNotTakeAreRefused) {
+    // The repeat flow would hand the plug-in a one-plane tile it reads as
+    // three; the host must stop before it calls the plug-in at all.
+    const std::string prm = WriteParameterFile("modes.prm", DefaultSettings());
+    const std::string out = Folder() + "modes-out.png";
+    std::remove(out.c_str());
+    struct Case {
+        std::string input, more, says;
+    };
+    const std::string rgb = WriteInput("modes-rgb.png", RandomPng(3, 8, 31));
+    const Case cases[] = {
+        {WriteInput("modes-grey8.png", RandomPng(1, 8, 32)), "", "grey images (image mode 1, GrayScale"},
+        {WriteInput("modes-grey16.png", RandomPng(1, 16, 33)), "", "grey images (image mode 10, Gray16"},
+        {WriteInput("modes-greyalpha8.png", RandomPng(2, 8, 34)), "", "grey images (image mode 1,"},
+        {WriteInput("modes-greyalpha16.png", RandomPng(2, 16, 35)), "", "grey images (image mode 10,"},
+        {WriteOneBitGreyPng("modes-grey1.png", 37, 11), "", "grey images (image mode 1,"},
+        {rgb, "--mode 1", "grey images (image mode 1,"},
+        {rgb, "--mode 4", "CMYK images (image mode 4,"},
+    };
+    std::string output;
+    for (const Case& c : cases) {
+        for (bool repeat : {true, false}) {  // the repeat flow and the menu flow
+            output.clear();
+            EXPECT_EQ(Host(RunArguments(c.input, out, (repeat ? "--prm " + Quoted(prm) + " " : "") + c.more), &output), 2)
+                << c.input << " " << c.more;
+            EXPECT_NE(output.find("the plug-in does not support " + c.says), std::string::npos) << output;
+            EXPECT_NE(output.find("it takes RGBColor and RGB48 documents"), std::string::npos) << output;
+            EXPECT_FALSE(Exists(out));
+        }
+    }
+    // The modes it does take still run, the document's own and a forced one.
+    EXPECT_EQ(Host(RunArguments(rgb, out, "--prm " + Quoted(prm) + " --mode 3"), &output), 0) << output;
+    EXPECT_EQ(Host(RunArguments(WriteInput("modes-rgb16.png", RandomPng(4, 16, 36)), out, "--prm " + Quoted(prm)),
+                   &output),
+              0)
+        << output;
 }
 
 }  // namespace
