@@ -3,6 +3,8 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "HostCoordinates.h"
+
 namespace filterhost {
 
 const std::vector<std::string> kHostValueOptions = {"host-sig", "mode", "planes", "depth", "fail-advance-at",
@@ -105,14 +107,8 @@ bool ApplyHostOptions(const Arguments& args, HostOptions* o, std::string* error)
         o->advanceStateFailure = OSErr(code);
     }
     if (args.Has("rect")) {
-        int l, t, r, b;
-        char extra;
-        if (std::sscanf(args.Value("rect").c_str(), "%d,%d,%d,%d%c", &l, &t, &r, &b, &extra) != 4) {
-            *error = "--rect takes LEFT,TOP,RIGHT,BOTTOM";
-            return false;
-        }
+        if (!ParseRectArgument(args.Value("rect"), &o->filterRect, error)) return false;
         o->useWholeImage = false;
-        o->filterRect = Rect{int16(t), int16(l), int16(b), int16(r)};
     }
     if (args.Has("window")) {
         int w, h, x, y;

@@ -12,6 +12,7 @@
 #include "../lib/PluginModes.h"
 #include "../lib/UiDriver.h"
 #include "Commands.h"
+#include "HostCoordinates.h"
 #include "HostOptionsParser.h"
 
 namespace filterhost {
@@ -35,8 +36,10 @@ const char kRunHelp[] =
     "   dialog before it filters)\n"
     "\n"
     "Image:\n"
-    "  --rect L,T,R,B          the selection; only pixels inside it change (default: all)\n"
-    "  PNG grey, RGB and RGBA at 8 and 16 bits are read. RGB becomes an RGB (8-bit) or\n"
+    "  --rect L,T,R,B          the selection; only pixels inside it change (default: all);\n"
+    "                          0..32767, L < R and T < B; clipped to the image\n"
+    "  PNG grey, RGB and RGBA at 8 and 16 bits are read, up to 32767 pixels a side (the\n"
+    "  host interface's coordinates are 16-bit). RGB becomes an RGB (8-bit) or\n"
     "  RGB48 (16-bit) document with 3 planes, RGBA the same with 4, whose alpha comes\n"
     "  back unchanged; grey becomes a grey document (image mode 1, or 10 at 16 bits).\n"
     "  As in an image editor, the plug-in is called only for a document whose mode (as\n"
@@ -179,10 +182,19 @@ int RunCommand(int argc, char** argv) {
         Complain("--prm and --parameters both set the parameter handle: give one");
         return 2;
     }
+    HostOptions options;
+    if (!ApplyHostOptions(args, &options, &error)) {
+        Complain("%s", error.c_str());
+        return 2;
+    }
     const std::string pluginPath = args.positional[0], inputPath = args.positional[1], outputPath = args.positional[2];
 
     PngImage inputPng;
     if (!ReadPng(inputPath, &inputPng, &error)) {
+        Complain("%s", error.c_str());
+        return 2;
+    }
+    if (!ImageFitsHostCoordinates(inputPath, inputPng.width, inputPng.height, &error)) {
         Complain("%s", error.c_str());
         return 2;
     }
@@ -199,11 +211,6 @@ int RunCommand(int argc, char** argv) {
         return 2;
     }
 
-    HostOptions options;
-    if (!ApplyHostOptions(args, &options, &error)) {
-        Complain("%s", error.c_str());
-        return 2;
-    }
     if (!options.useWholeImage) {  // the selection never reaches past the image
         Rect& r = options.filterRect;
         r.left = int16(std::clamp<int>(r.left, 0, original.width));

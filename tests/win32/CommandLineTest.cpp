@@ -403,5 +403,64 @@ TEST(CommandLineTest, DocumentsOfModesThePluginDoesNotTakeAreRefused) {
         << output;
 }
 
+PngImage SolidPng(int width, int height, uint16_t r, uint16_t g, uint16_t b) {
+    PngImage image;
+    image.width = width;
+    image.height = height;
+    image.channels = 3;
+    image.bits = 8;
+    image.samples.reserve(size_t(width) * height * 3);
+    for (size_t i = 0; i < size_t(width) * height; ++i)
+        for (uint16_t v : {r, g, b}) image.samples.push_back(v);
+    return image;
+}
+
+TEST(CommandLineTest, SixteenBitCoordinatesBoundImagesAndSelections) {
+    FilterParameters p = DefaultSettings();
+    p.range = 600;
+    const std::string prm = WriteParameterFile("coordinates.prm", p);
+    const std::string out = Folder() + "coordinates-out.png";
+    std::string output;
+
+    // 32767 pixels a side is the most the record can describe; it is filtered.
+    const std::string widest = WriteInput("widest.png", SolidPng(32767, 2, 220, 30, 30));
+    std::remove(out.c_str());
+    ASSERT_EQ(Host(RunArguments(widest, out, "--prm " + Quoted(prm)), &output), 0) << output;
+    const PngImage filtered = ReadOutput(out);
+    ASSERT_EQ(filtered.samples.size(), size_t(32767) * 2 * 3);
+    EXPECT_NE(filtered.samples[size_t(32766) * 3], 220) << "the last column was not filtered";
+    EXPECT_EQ(filtered.samples.front(), filtered.samples[size_t(32766) * 3]);
+
+    // One more would wrap to -32768: refused before the plug-in is called.
+    for (const auto& [name, image] : {std::pair{"too-wide.png", SolidPng(32768, 2, 220, 30, 30)},
+                                      std::pair{"too-tall.png", SolidPng(1, 40000, 220, 30, 30)}}) {
+        std::remove(out.c_str());
+        EXPECT_EQ(Host(RunArguments(WriteInput(name, image), out, "--prm " + Quoted(prm)), &output), 2) << name;
+        EXPECT_NE(output.find("at most 32767 pixels a side"), std::string::npos) << output;
+        EXPECT_FALSE(Exists(out)) << name;
+    }
+
+    // --rect: a usage error unless four numbers in 0..32767 make a non-empty
+    // rectangle; these all wrapped or slipped through before.
+    const std::string in = WriteInput("coordinates-in.png", SolidPng(70, 50, 220, 30, 30));
+    const char* refused[] = {"0,0,70000,70000", "0,0,32768,752", "-1,0,10,10",   "0,-5,10,10",
+                             "10,0,5,10",       "0,10,10,5",     "5,5,5,9",      "5,5,9,5",
+                             "0,0,10",          "0,0,10,10,4",   "a,0,10,10",    "0x0,0,10,10",
+                             " 1,0,10,10",      "1,,10,10",      "0,0,99999999999999999999,10"};
+    for (const char* rect : refused) {
+        std::remove(out.c_str());
+        EXPECT_EQ(Host(RunArguments(in, out, "--prm " + Quoted(prm) + " --rect \"" + rect + "\""), &output), 2) << rect;
+        EXPECT_NE(output.find("--rect"), std::string::npos) << rect << ": " << output;
+        EXPECT_FALSE(Exists(out)) << rect;
+    }
+
+    // The largest rectangle is clipped to the image: the same as no --rect.
+    ASSERT_EQ(Host(RunArguments(in, out, "--prm " + Quoted(prm) + " --rect 0,0,32767,32767"), &output), 0) << output;
+    const std::string whole = Folder() + "coordinates-whole.png";
+    ASSERT_EQ(Host(RunArguments(in, whole, "--prm " + Quoted(prm)), &output), 0) << output;
+    EXPECT_EQ(ReadFileBytes(out), ReadFileBytes(whole));
+    EXPECT_NE(ReadFileBytes(out), ReadFileBytes(in));
+}
+
 }  // namespace
 }  // namespace tavirel::test
