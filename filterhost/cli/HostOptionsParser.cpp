@@ -44,6 +44,11 @@ bool ParseArguments(int argc, char** argv, int first, const std::vector<std::str
                 *error = "option " + a + " needs a value";
                 return false;
             }
+            // Which of two values was meant is anyone's guess.
+            if (out->Has(name)) {
+                *error = "option " + a + " given twice";
+                return false;
+            }
             out->options.emplace_back(name, argv[++i]);
         } else {
             *error = "unknown option " + a;

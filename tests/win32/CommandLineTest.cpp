@@ -462,5 +462,28 @@ TEST(CommandLineTest, SixteenBitCoordinatesBoundImagesAndSelections) {
     EXPECT_NE(ReadFileBytes(out), ReadFileBytes(in));
 }
 
+TEST(CommandLineTest, ValueOptionsGivenTwiceAreUsageErrors) {
+    const std::string first = WriteParameterFile("first.prm", DefaultSettings());
+    FilterParameters other = DefaultSettings();
+    other.range = 900;
+    const std::string second = WriteParameterFile("second.prm", other);
+    const std::string in = WriteInput("twice-in.png", RandomPng(3, 8, 41)), out = Folder() + "twice-out.png";
+    const std::string twice[] = {
+        "--prm " + Quoted(first) + " --prm " + Quoted(second),
+        "--prm " + Quoted(first) + " --rect 0,0,10,10 --rect 5,5,20,20",
+        "--prm " + Quoted(first) + " --mode 3 --mode 11",
+        "--prm " + Quoted(first) + " --save-parameters " + Quoted(Folder() + "a.bin") + " --save-parameters " +
+            Quoted(Folder() + "b.bin"),
+    };
+    std::string output;
+    for (const std::string& options : twice) {
+        std::remove(out.c_str());
+        output.clear();
+        EXPECT_EQ(Host(RunArguments(in, out, options), &output), 2) << options;
+        EXPECT_NE(output.find("given twice"), std::string::npos) << output;
+        EXPECT_FALSE(Exists(out)) << options;
+    }
+}
+
 }  // namespace
 }  // namespace tavirel::test
