@@ -12,6 +12,7 @@
 #include "../lib/PluginModes.h"
 #include "../lib/UiDriver.h"
 #include "Commands.h"
+#include "ConsoleText.h"
 #include "HostCoordinates.h"
 #include "HostOptionsParser.h"
 
@@ -56,8 +57,9 @@ const char kRunHelp[] =
     "  Exit status 0 on success; 1 when the plug-in ended with a non-zero result (one\n"
     "  line names it, with the text of any message it showed); 2 for a usage, file or\n"
     "  plug-in loading error; 3 when the plug-in left handles or locks behind.\n"
-    "  A progress bar goes to standard error when it is a terminal; --quiet silences\n"
-    "  it. Ctrl+C asks the plug-in to abort at its next poll: result 1, \"aborted\".\n"
+    "  A progress bar goes to standard error when it is a console or terminal, redrawn\n"
+    "  at most ten times a second; --quiet silences it. Ctrl+C asks the plug-in to\n"
+    "  abort at its next poll: result 1, \"aborted\".\n"
     "\n"
     "Host variations (for testing plug-ins): --host-sig XXXX, --mode N, --planes N,\n"
     "  --depth N, --no-advance-state, --no-handle-suite, --no-padding, --mask,\n"
@@ -231,8 +233,7 @@ int RunCommand(int argc, char** argv) {
         return 2;
     }
     SetConsoleCtrlHandler(OnConsoleBreak, TRUE);
-    const DWORD errType = GetFileType(GetStdHandle(STD_ERROR_HANDLE));
-    FilterSession::RequestProgressBar(!args.Has("quiet") && errType == FILE_TYPE_CHAR);
+    FilterSession::RequestProgressBar(!args.Has("quiet") && IsConsole(stderr));
 
     UiDriver driver;
     FilterSession session(plugin, original, options);

@@ -1,8 +1,11 @@
 #include "FilterSession.h"
 
 #include <algorithm>
+#include <chrono>
 #include <cstdio>
 #include <cstring>
+
+#include "ProgressMeter.h"
 
 namespace filterhost {
 namespace {
@@ -10,11 +13,18 @@ namespace {
 FilterSession* activeSession = nullptr;
 std::atomic<bool> abortRequested{false};
 std::atomic<bool> progressBar{false};
+ProgressMeter progressMeter;
 intptr_t watchSuspension = 0;
 
 constexpr char kWindowClass[] = "TavirelFilterHostWindow";
 
 bool EmptyRect(const Rect& r) { return r.top >= r.bottom || r.left >= r.right; }
+
+void DrawProgress(const std::string& text) {
+    if (text.empty()) return;
+    std::fputs(text.c_str(), stderr);
+    std::fflush(stderr);
+}
 
 // The reduced size of an image of n pixels at every rate-th pixel.
 int ReducedSize(int n, int rate, bool padding) {
@@ -46,14 +56,10 @@ struct SessionCallbacks {
     }
     static void HOST_CALLBACK Progress(int32 done, int32 total) {
         if (activeSession != nullptr) activeSession->progress_.push_back({done, total});
-        if (progressBar.load() && total > 0) {
-            const int width = 40;
-            const int filled = int(int64_t(done) * width / total);
-            std::fprintf(stderr, "\r[%.*s%*s] %3d%%", filled, "########################################",
-                         width - filled, "", int(int64_t(done) * 100 / total));
-            if (done >= total) std::fputc('\n', stderr);
-            std::fflush(stderr);
-        }
+        if (!progressBar.load()) return;
+        const auto now = std::chrono::steady_clock::now().time_since_epoch();
+        DrawProgress(progressMeter.Update(done, total,
+                                          uint64_t(std::chrono::duration_cast<std::chrono::milliseconds>(now).count())));
     }
     static OSErr HOST_CALLBACK Advance() { return activeSession ? activeSession->AdvanceState() : OSErr(paramErr); }
     static OSErr HOST_CALLBACK Display(const PSPixelMap* map, const VRect* rect, int32 row, int32 col, void* context);
@@ -219,10 +225,13 @@ int16 FilterSession::RunMenuFlow() {
 }
 
 int16 FilterSession::RunRepeatFlow() {
+    progressMeter.Reset();
     int16 result = Call(filterSelectorPrepare);
     if (result != 0) return result;
     destination_ = source_;
-    return FinishRun(Call(filterSelectorStart));
+    result = FinishRun(Call(filterSelectorStart));
+    if (progressBar.load()) DrawProgress(progressMeter.Finish());  // a run stopped short ends the bar's line
+    return result;
 }
 
 void FilterSession::Commit() {
