@@ -151,6 +151,8 @@ std::string ResultMeaning(int result) {
         case -108: return "out of memory";
         case -109: return "no parameter handle";
         case -30100: return "bad parameters";
+        case -30101: return "the plug-in does not take this image mode";
+        case -30900: return "the plug-in finds the host insufficient";
         default: return result > 0 ? "the plug-in's message" : "host error";
     }
 }

@@ -140,7 +140,9 @@ FilterSession::FilterSession(PluginModule& plugin, const Document& document, con
     r.inputPadding = r.outputPadding = r.maskPadding = plugInWantsEdgeReplication;
     r.samplingSupport = 1;  // integral sampling
     r.inputRate = r.maskRate = kFixedOne;
-    r.inPlaneBytes = r.outPlaneBytes = 1;
+    // Until the first delivery: the steps of tiles holding every plane, which a
+    // plug-in may check in Start before it asks for anything.
+    SetSampleSteps(int16(0), int16(document.planes - 1), int16(0), int16(document.planes - 1));
     r.propertyProcs = &propertyProcs_;
     r.depth = options.depthOverride >= 0 ? options.depthOverride : document.depth;
 }
@@ -264,6 +266,18 @@ void FilterSession::Commit() {
     deliveredOut_ = Rect{0, 0, 0, 0};
 }
 
+void FilterSession::SetSampleSteps(int16 inLo, int16 inHi, int16 outLo, int16 outHi) {
+    // Delivered tiles, copied or direct, hold the requested planes
+    // interleaved: a plane is one sample on from the last, a pixel all of
+    // them. Plug-ins that find samples through these steps (as 16-bit filters
+    // do) refuse a host that leaves them 0.
+    FilterRecord& r = *record_;
+    const int32 bytes = source_.sampleBytes();
+    r.inPlaneBytes = r.outPlaneBytes = bytes;
+    r.inColumnBytes = std::max<int32>(inHi - inLo + 1, 1) * bytes;
+    r.outColumnBytes = std::max<int32>(outHi - outLo + 1, 1) * bytes;
+}
+
 bool FilterSession::Deliver(const Rect& rect, int16 lo, int16 hi, Fixed rate, int16 padding, const Document& from,
                             GuardedBuffer& buffer, void** data, int32* rowBytes) {
     if (EmptyRect(rect) || hi < lo) {
@@ -358,6 +372,7 @@ OSErr FilterSession::AdvanceState() {
     if (options_.failAdvanceStateAt != 0 && advanceCalls_ == options_.failAdvanceStateAt)
         return options_.advanceStateFailure;
     Commit();
+    SetSampleSteps(r.inLoPlane, r.inHiPlane, r.outLoPlane, r.outHiPlane);
     if (options_.directBuffers && DeliverDirect()) return noErr;
     if (!Deliver(r.inRect, r.inLoPlane, r.inHiPlane, r.inputRate, r.inputPadding, source_, inBuffer_, &r.inData,
                  &r.inRowBytes))
