@@ -1,5 +1,6 @@
 #include <windows.h>
 
+#include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <algorithm>
@@ -75,13 +76,18 @@ BOOL WINAPI OnConsoleBreak(DWORD event) {
     return FALSE;
 }
 
-bool ReadFileBytes(const std::string& path, std::vector<uint8_t>* bytes) {
+// The whole file; false with the reason in `why`.
+bool ReadFileBytes(const std::string& path, std::vector<uint8_t>* bytes, std::string* why) {
     std::FILE* f = OpenFile(path, "rb");
-    if (f == nullptr) return false;
+    if (f == nullptr) {
+        *why = std::strerror(errno);
+        return false;
+    }
     uint8_t chunk[65536];
     size_t n;
     while ((n = std::fread(chunk, 1, sizeof chunk, f)) > 0) bytes->insert(bytes->end(), chunk, chunk + n);
     const bool ok = !std::ferror(f);
+    if (!ok) *why = "a read failed";
     std::fclose(f);
     return ok;
 }
@@ -89,8 +95,9 @@ bool ReadFileBytes(const std::string& path, std::vector<uint8_t>* bytes) {
 // The plug-in's own record in native order with showDialog 0, from a .prm file.
 bool HandleBytesFromParameterFile(const std::string& path, std::vector<uint8_t>* out, std::string* error) {
     std::vector<uint8_t> file;
-    if (!ReadFileBytes(path, &file)) {
-        *error = "cannot read the parameter file " + path;
+    std::string why;
+    if (!ReadFileBytes(path, &file, &why)) {
+        *error = "cannot read the parameter file " + path + ": " + why;
         return false;
     }
     if (!tavirel::IsAcceptableFileRecord(file.data(), file.size())) {
@@ -210,8 +217,9 @@ int RunCommand(int argc, char** argv) {
         Complain("%s", error.c_str());
         return 2;
     }
-    if (args.Has("parameters") && !ReadFileBytes(args.Value("parameters"), &handleBytes)) {
-        Complain("cannot read the parameter handle file %s", args.Value("parameters").c_str());
+    std::string why;
+    if (args.Has("parameters") && !ReadFileBytes(args.Value("parameters"), &handleBytes, &why)) {
+        Complain("cannot read the parameter handle file %s: %s", args.Value("parameters").c_str(), why.c_str());
         return 2;
     }
 

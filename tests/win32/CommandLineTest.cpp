@@ -325,6 +325,23 @@ TEST(CommandLineTest, MessagesEndInABareLineFeed) {
     EXPECT_EQ(output.find('\r'), std::string::npos) << output;
     EXPECT_EQ(Host("run", &output), 2);
     EXPECT_EQ(output.find('\r'), std::string::npos);
+
+    // A failed file call says what failed and why, not a bare number.
+    const std::string in = WriteInput("messages-in.png", RandomPng(3, 8, 43));
+    const std::string missing = Folder() + "missing.prm";
+    output.clear();
+    EXPECT_EQ(Host(RunArguments(in, Folder() + "none.png", "--prm " + Quoted(missing)), &output), 2);
+    EXPECT_EQ(output.rfind("filterhost: cannot read the parameter file " + missing + ": ", 0), 0u) << output;
+    EXPECT_GT(output.size(), missing.size() + 50) << output;
+    const std::string notPlugin = Folder() + "not-a-plugin.8bf";
+    WriteInput("not-a-plugin.8bf", RandomPng(3, 8, 44));
+    output.clear();
+    EXPECT_EQ(Host("run " + Quoted(notPlugin) + " " + Quoted(in) + " " + Quoted(Folder() + "none.png") + " --quiet",
+                   &output),
+              2);
+    const size_t said = output.find("cannot load the plug-in " + notPlugin + ": ");
+    ASSERT_NE(said, std::string::npos) << output;
+    EXPECT_GT(output.find(" (system error ", said), said + 27 + notPlugin.size()) << output;
 }
 
 // A grey PNG of one bit a sample (colour type 0, depth 1), which the reader
