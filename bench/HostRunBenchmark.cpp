@@ -1,7 +1,8 @@
 // host_run_benchmark: a whole filter run through our host on a 4096 x 4096
 // document against the engine alone on the same pixels, in one process, at 8
 // and 16 bits, with guarded tile copies and with direct tile pointers; then the whole command line on a 4096 x 4096 PNG, file I/O
-// included. Runs under Wine; prints MPix/s and ratios.
+// included. Runs under Wine; prints MPix/s and ratios. With --inputs FOLDER it
+// only writes the command line's input files there.
 #include <windows.h>
 
 #include <cstdio>
@@ -96,9 +97,8 @@ bool Compare(filterhost::PluginModule& plugin, int depth, bool direct) {
     return hostSum == engineSum;
 }
 
-bool TimeCommandLine(int depth) {
-    const std::string folder = filterhost::ProgramFolder();
-    const std::string in = folder + "bench-in.png", out = folder + "bench-out.png", prm = folder + "bench.prm";
+// The benchmark's image as a PNG and the default settings as a parameter file.
+bool WriteCommandLineInputs(int depth, const std::string& in, const std::string& prm) {
     filterhost::PngImage png;
     png.width = png.height = kSide;
     png.channels = 3;
@@ -109,12 +109,16 @@ bool TimeCommandLine(int depth) {
         const uint32_t v = depth == 16 ? reinterpret_cast<const uint16_t*>(document.data.data())[i] : document.data[i];
         png.samples[i] = uint16_t(depth == 16 ? (v * 65535 + 16384) / 32768 : v);
     }
-    std::string error, output;
+    std::string error;
     if (!filterhost::WritePng(in, png, &error)) {
         std::printf("cannot write %s: %s\n", in.c_str(), error.c_str());
         return false;
     }
     FILE* f = std::fopen(prm.c_str(), "wb");
+    if (f == nullptr) {
+        std::printf("cannot write %s\n", prm.c_str());
+        return false;
+    }
     // The default settings as a file record: the header and seven numbers, big-endian.
     const unsigned char head[28] = {'T', 'v', 'r', '1', 'P', 'r', 'm', 's', 0, 0, 0, 1, 's', 't',
                                     'd', ' ', 0, 0, 0, 201, 0, 0, 0, 0, 0, 0, 0, 0};
@@ -124,7 +128,14 @@ bool TimeCommandLine(int depth) {
     for (int i = 0; i < 7; ++i)
         for (int b = 0; b < 4; ++b) record[284 + 4 * i + b] = uint8_t(uint32_t(numbers[i]) >> (24 - 8 * b));
     std::fwrite(record, 1, sizeof record, f);
-    std::fclose(f);
+    return std::fclose(f) == 0;
+}
+
+bool TimeCommandLine(int depth) {
+    const std::string folder = filterhost::ProgramFolder();
+    const std::string in = folder + "bench-in.png", out = folder + "bench-out.png", prm = folder + "bench.prm";
+    if (!WriteCommandLineInputs(depth, in, prm)) return false;
+    std::string output;
     const std::string command = "\"" + folder + "filterhost.exe\" run \"" + folder + "Tavirel.8bf\" \"" + in +
                                 "\" \"" + out + "\" --quiet --prm \"" + prm + "\"";
     const double start = Seconds();
@@ -139,7 +150,13 @@ bool TimeCommandLine(int depth) {
 
 }  // namespace
 
-int main() {
+int main(int argc, char** argv) {
+    // --inputs FOLDER: only the 8-bit image and the settings, as FOLDER/bench-in.png
+    // and FOLDER/bench.prm, for timing the command line from outside (bench/progress-bar.sh).
+    if (argc == 3 && std::strcmp(argv[1], "--inputs") == 0) {
+        const std::string folder = std::string(argv[2]) + "/";
+        return WriteCommandLineInputs(8, folder + "bench-in.png", folder + "bench.prm") ? 0 : 1;
+    }
     filterhost::PluginModule plugin;
     std::string error;
     if (!plugin.Load(filterhost::ProgramFolder() + "Tavirel.8bf", &error)) {

@@ -3,6 +3,8 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "HostCoordinates.h"
+
 namespace filterhost {
 
 const std::vector<std::string> kHostValueOptions = {"host-sig", "mode", "planes", "depth", "fail-advance-at",
@@ -40,6 +42,11 @@ bool ParseArguments(int argc, char** argv, int first, const std::vector<std::str
         } else if (listed(valueOptions, name)) {
             if (i + 1 >= argc) {
                 *error = "option " + a + " needs a value";
+                return false;
+            }
+            // Which of two values was meant is anyone's guess.
+            if (out->Has(name)) {
+                *error = "option " + a + " given twice";
                 return false;
             }
             out->options.emplace_back(name, argv[++i]);
@@ -105,14 +112,8 @@ bool ApplyHostOptions(const Arguments& args, HostOptions* o, std::string* error)
         o->advanceStateFailure = OSErr(code);
     }
     if (args.Has("rect")) {
-        int l, t, r, b;
-        char extra;
-        if (std::sscanf(args.Value("rect").c_str(), "%d,%d,%d,%d%c", &l, &t, &r, &b, &extra) != 4) {
-            *error = "--rect takes LEFT,TOP,RIGHT,BOTTOM";
-            return false;
-        }
+        if (!ParseRectArgument(args.Value("rect"), &o->filterRect, error)) return false;
         o->useWholeImage = false;
-        o->filterRect = Rect{int16(t), int16(l), int16(b), int16(r)};
     }
     if (args.Has("window")) {
         int w, h, x, y;

@@ -16,7 +16,7 @@ struct Arguments {
 };
 
 // Options taking a value are listed in valueOptions; false with a message for
-// an unknown option or a missing value.
+// an unknown option, a missing value or a value option given twice.
 bool ParseArguments(int argc, char** argv, int first, const std::vector<std::string>& valueOptions,
                     const std::vector<std::string>& flagOptions, Arguments* out, std::string* error);
 

@@ -1,19 +1,9 @@
-#include <cstdarg>
 #include <cstdio>
 
 #include "../lib/PluginModule.h"
 #include "Commands.h"
 
 namespace filterhost {
-
-void Complain(const char* format, ...) {
-    std::fputs("filterhost: ", stderr);
-    va_list args;
-    va_start(args, format);
-    std::vfprintf(stderr, format, args);
-    va_end(args);
-    std::fputc('\n', stderr);
-}
 
 namespace {
 

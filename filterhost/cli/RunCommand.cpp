@@ -1,16 +1,20 @@
 #include <windows.h>
 
+#include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <algorithm>
-#include <fstream>
-#include <iterator>
+#include <utility>
 
 #include "../../plugin/persistence/ParameterCodec.h"
+#include "../lib/FilePaths.h"
 #include "../lib/FilterSession.h"
 #include "../lib/ImageConversion.h"
+#include "../lib/PluginModes.h"
 #include "../lib/UiDriver.h"
 #include "Commands.h"
+#include "ConsoleText.h"
+#include "HostCoordinates.h"
 #include "HostOptionsParser.h"
 
 namespace filterhost {
@@ -34,21 +38,29 @@ const char kRunHelp[] =
     "   dialog before it filters)\n"
     "\n"
     "Image:\n"
-    "  --rect L,T,R,B          the selection; only pixels inside it change (default: all)\n"
-    "  PNG grey, RGB and RGBA at 8 and 16 bits are read. RGB becomes an RGB (8-bit) or\n"
+    "  --rect L,T,R,B          the selection; only pixels inside it change (default: all);\n"
+    "                          0..32767, L < R and T < B; clipped to the image\n"
+    "  PNG grey, RGB and RGBA at 8 and 16 bits are read, up to 32767 pixels a side (the\n"
+    "  host interface's coordinates are 16-bit). RGB becomes an RGB (8-bit) or\n"
     "  RGB48 (16-bit) document with 3 planes, RGBA the same with 4, whose alpha comes\n"
-    "  back unchanged; grey becomes a grey document, which an RGB filter refuses. 16-bit\n"
+    "  back unchanged; grey becomes a grey document (image mode 1, or 10 at 16 bits).\n"
+    "  As in an image editor, the plug-in is called only for a document whose mode (as\n"
+    "  --mode sets it, or the image's) its property list takes, in its 'enbl'\n"
+    "  expression or else its 'mode' flags; any other is refused with status 2. 16-bit\n"
     "  samples meet the host scale 0..32768 as h = (v*32768 + 32767) / 65535 and\n"
     "  v = (h*65535 + 16384) / 32768; a sample the filter left alone keeps its value.\n"
     "\n"
     "Output and status:\n"
     "  OUTPUT is written under a temporary name beside it and moved into place, so a\n"
-    "  failed or interrupted run leaves no partial file; INPUT is never written.\n"
+    "  failed or interrupted run leaves no partial file. INPUT is never written, but\n"
+    "  OUTPUT may name the same file: it is then replaced, and only when the run\n"
+    "  succeeds; after a failure it is as it was.\n"
     "  Exit status 0 on success; 1 when the plug-in ended with a non-zero result (one\n"
     "  line names it, with the text of any message it showed); 2 for a usage, file or\n"
     "  plug-in loading error; 3 when the plug-in left handles or locks behind.\n"
-    "  A progress bar goes to standard error when it is a terminal; --quiet silences\n"
-    "  it. Ctrl+C asks the plug-in to abort at its next poll: result 1, \"aborted\".\n"
+    "  A progress bar goes to standard error when it is a console or terminal, redrawn\n"
+    "  at most ten times a second; --quiet silences it. Ctrl+C asks the plug-in to\n"
+    "  abort at its next poll: result 1, \"aborted\".\n"
     "\n"
     "Host variations (for testing plug-ins): --host-sig XXXX, --mode N, --planes N,\n"
     "  --depth N, --no-advance-state, --no-handle-suite, --no-padding, --mask,\n"
@@ -64,18 +76,28 @@ BOOL WINAPI OnConsoleBreak(DWORD event) {
     return FALSE;
 }
 
-bool ReadFileBytes(const std::string& path, std::vector<uint8_t>* bytes) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) return false;
-    bytes->assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-    return !in.bad();
+// The whole file; false with the reason in `why`.
+bool ReadFileBytes(const std::string& path, std::vector<uint8_t>* bytes, std::string* why) {
+    std::FILE* f = OpenFile(path, "rb");
+    if (f == nullptr) {
+        *why = std::strerror(errno);
+        return false;
+    }
+    uint8_t chunk[65536];
+    size_t n;
+    while ((n = std::fread(chunk, 1, sizeof chunk, f)) > 0) bytes->insert(bytes->end(), chunk, chunk + n);
+    const bool ok = !std::ferror(f);
+    if (!ok) *why = "a read failed";
+    std::fclose(f);
+    return ok;
 }
 
 // The plug-in's own record in native order with showDialog 0, from a .prm file.
 bool HandleBytesFromParameterFile(const std::string& path, std::vector<uint8_t>* out, std::string* error) {
     std::vector<uint8_t> file;
-    if (!ReadFileBytes(path, &file)) {
-        *error = "cannot read the parameter file " + path;
+    std::string why;
+    if (!ReadFileBytes(path, &file, &why)) {
+        *error = "cannot read the parameter file " + path + ": " + why;
         return false;
     }
     if (!tavirel::IsAcceptableFileRecord(file.data(), file.size())) {
@@ -91,18 +113,42 @@ bool HandleBytesFromParameterFile(const std::string& path, std::vector<uint8_t>*
     return true;
 }
 
+// A file removed again when this goes out of scope, unless it was kept: every
+// way out of a write but success leaves nothing behind.
+class TemporaryFile {
+public:
+    explicit TemporaryFile(std::string path) : path_(std::move(path)) {}
+    ~TemporaryFile() {
+        if (!kept_) DeleteFileW(SystemPath(path_).c_str());
+    }
+    TemporaryFile(const TemporaryFile&) = delete;
+    TemporaryFile& operator=(const TemporaryFile&) = delete;
+    const std::string& path() const { return path_; }
+    void Keep() { kept_ = true; }
+
+private:
+    std::string path_;
+    bool kept_ = false;
+};
+
 bool WriteAtomically(const std::string& path, const PngImage& png, std::string* error) {
-    const std::string temporary = path + ".partial-" + std::to_string(GetCurrentProcessId());
-    if (!WritePng(temporary, png, error)) {
-        DeleteFileA(temporary.c_str());
+    TemporaryFile temporary(path + ".partial-" + std::to_string(GetCurrentProcessId()));
+    if (!WritePng(temporary.path(), png, error)) return false;
+    if (!MoveFileExW(SystemPath(temporary.path()).c_str(), SystemPath(path).c_str(), MOVEFILE_REPLACE_EXISTING)) {
+        const DWORD code = GetLastError();
+        *error = "cannot move the result into place as " + path + ": " + SystemErrorText(code);
         return false;
     }
-    if (!MoveFileExA(temporary.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING)) {
-        *error = "cannot move the result into place as " + path + " (system error " + std::to_string(GetLastError()) + ")";
-        DeleteFileA(temporary.c_str());
-        return false;
-    }
+    temporary.Keep();  // it is the output now
     return true;
+}
+
+// The image mode and depth the plug-in will be told the document has.
+int DocumentMode(const Document& document, const HostOptions& options) {
+    return options.imageModeOverride >= 0 ? options.imageModeOverride : document.imageMode;
+}
+int DocumentDepth(const Document& document, const HostOptions& options) {
+    return options.depthOverride >= 0 ? options.depthOverride : document.depth;
 }
 
 std::string ResultMeaning(int result) {
@@ -112,6 +158,8 @@ std::string ResultMeaning(int result) {
         case -108: return "out of memory";
         case -109: return "no parameter handle";
         case -30100: return "bad parameters";
+        case -30101: return "the plug-in does not take this image mode";
+        case -30900: return "the plug-in finds the host insufficient";
         default: return result > 0 ? "the plug-in's message" : "host error";
     }
 }
@@ -119,9 +167,10 @@ std::string ResultMeaning(int result) {
 }  // namespace
 
 bool WriteFileBytes(const std::string& path, const std::vector<uint8_t>& bytes) {
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out.write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
-    return bool(out.flush());
+    std::FILE* f = OpenFile(path, "wb");
+    if (f == nullptr) return false;
+    const bool written = std::fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
+    return std::fclose(f) == 0 && written;
 }
 
 int RunCommand(int argc, char** argv) {
@@ -144,10 +193,19 @@ int RunCommand(int argc, char** argv) {
         Complain("--prm and --parameters both set the parameter handle: give one");
         return 2;
     }
+    HostOptions options;
+    if (!ApplyHostOptions(args, &options, &error)) {
+        Complain("%s", error.c_str());
+        return 2;
+    }
     const std::string pluginPath = args.positional[0], inputPath = args.positional[1], outputPath = args.positional[2];
 
     PngImage inputPng;
     if (!ReadPng(inputPath, &inputPng, &error)) {
+        Complain("%s", error.c_str());
+        return 2;
+    }
+    if (!ImageFitsHostCoordinates(inputPath, inputPng.width, inputPng.height, &error)) {
         Complain("%s", error.c_str());
         return 2;
     }
@@ -159,16 +217,12 @@ int RunCommand(int argc, char** argv) {
         Complain("%s", error.c_str());
         return 2;
     }
-    if (args.Has("parameters") && !ReadFileBytes(args.Value("parameters"), &handleBytes)) {
-        Complain("cannot read the parameter handle file %s", args.Value("parameters").c_str());
+    std::string why;
+    if (args.Has("parameters") && !ReadFileBytes(args.Value("parameters"), &handleBytes, &why)) {
+        Complain("cannot read the parameter handle file %s: %s", args.Value("parameters").c_str(), why.c_str());
         return 2;
     }
 
-    HostOptions options;
-    if (!ApplyHostOptions(args, &options, &error)) {
-        Complain("%s", error.c_str());
-        return 2;
-    }
     if (!options.useWholeImage) {  // the selection never reaches past the image
         Rect& r = options.filterRect;
         r.left = int16(std::clamp<int>(r.left, 0, original.width));
@@ -182,9 +236,14 @@ int RunCommand(int argc, char** argv) {
         Complain("%s", error.c_str());
         return 2;
     }
+    const std::string refusal =
+        ModeRefusal(plugin.pipl(), DocumentMode(original, options), DocumentDepth(original, options));
+    if (!refusal.empty()) {
+        Complain("%s; nothing written", refusal.c_str());
+        return 2;
+    }
     SetConsoleCtrlHandler(OnConsoleBreak, TRUE);
-    const DWORD errType = GetFileType(GetStdHandle(STD_ERROR_HANDLE));
-    FilterSession::RequestProgressBar(!args.Has("quiet") && errType == FILE_TYPE_CHAR);
+    FilterSession::RequestProgressBar(!args.Has("quiet") && IsConsole(stderr));
 
     UiDriver driver;
     FilterSession session(plugin, original, options);

@@ -2,8 +2,11 @@
 // plug-in and drives it as an image editor would.
 #include <cstdio>
 #include <cstring>
+#include <string>
+#include <vector>
 
 #include "Commands.h"
+#include "ConsoleText.h"
 
 namespace {
 
@@ -16,7 +19,17 @@ const char kUsage[] =
 
 }  // namespace
 
-int main(int argc, char** argv) {
+int main() {
+    filterhost::UseBinaryStandardStreams();
+    // The ANSI argv would turn every character outside the ANSI code page
+    // into '?': the wide command line, in UTF-8 from here on.
+    std::vector<std::string> arguments = filterhost::Utf8Arguments();
+    std::vector<char*> pointers;
+    for (std::string& a : arguments) pointers.push_back(a.data());
+    pointers.push_back(nullptr);
+    const int argc = int(arguments.size());
+    char** argv = pointers.data();
+
     if (argc < 2 || std::strcmp(argv[1], "--help") == 0) {
         std::fputs(kUsage, argc < 2 ? stderr : stdout);
         return argc < 2 ? 2 : 0;
@@ -26,6 +39,6 @@ int main(int argc, char** argv) {
     if (std::strcmp(command, "about") == 0) return filterhost::AboutCommand(argc, argv);
     if (std::strcmp(command, "params") == 0) return filterhost::ParametersCommand(argc, argv);
     if (std::strcmp(command, "run") == 0) return filterhost::RunCommand(argc, argv);
-    std::fprintf(stderr, "filterhost: unknown command '%s'\n%s", command, kUsage);
+    filterhost::WriteText(stderr, "filterhost: unknown command '" + std::string(command) + "'\n" + kUsage);
     return 2;
 }

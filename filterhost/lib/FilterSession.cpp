@@ -1,8 +1,11 @@
 #include "FilterSession.h"
 
 #include <algorithm>
+#include <chrono>
 #include <cstdio>
 #include <cstring>
+
+#include "ProgressMeter.h"
 
 namespace filterhost {
 namespace {
@@ -10,11 +13,18 @@ namespace {
 FilterSession* activeSession = nullptr;
 std::atomic<bool> abortRequested{false};
 std::atomic<bool> progressBar{false};
+ProgressMeter progressMeter;
 intptr_t watchSuspension = 0;
 
 constexpr char kWindowClass[] = "TavirelFilterHostWindow";
 
 bool EmptyRect(const Rect& r) { return r.top >= r.bottom || r.left >= r.right; }
+
+void DrawProgress(const std::string& text) {
+    if (text.empty()) return;
+    std::fputs(text.c_str(), stderr);
+    std::fflush(stderr);
+}
 
 // The reduced size of an image of n pixels at every rate-th pixel.
 int ReducedSize(int n, int rate, bool padding) {
@@ -46,14 +56,10 @@ struct SessionCallbacks {
     }
     static void HOST_CALLBACK Progress(int32 done, int32 total) {
         if (activeSession != nullptr) activeSession->progress_.push_back({done, total});
-        if (progressBar.load() && total > 0) {
-            const int width = 40;
-            const int filled = int(int64_t(done) * width / total);
-            std::fprintf(stderr, "\r[%.*s%*s] %3d%%", filled, "########################################",
-                         width - filled, "", int(int64_t(done) * 100 / total));
-            if (done >= total) std::fputc('\n', stderr);
-            std::fflush(stderr);
-        }
+        if (!progressBar.load()) return;
+        const auto now = std::chrono::steady_clock::now().time_since_epoch();
+        DrawProgress(progressMeter.Update(done, total,
+                                          uint64_t(std::chrono::duration_cast<std::chrono::milliseconds>(now).count())));
     }
     static OSErr HOST_CALLBACK Advance() { return activeSession ? activeSession->AdvanceState() : OSErr(paramErr); }
     static OSErr HOST_CALLBACK Display(const PSPixelMap* map, const VRect* rect, int32 row, int32 col, void* context);
@@ -134,7 +140,9 @@ FilterSession::FilterSession(PluginModule& plugin, const Document& document, con
     r.inputPadding = r.outputPadding = r.maskPadding = plugInWantsEdgeReplication;
     r.samplingSupport = 1;  // integral sampling
     r.inputRate = r.maskRate = kFixedOne;
-    r.inPlaneBytes = r.outPlaneBytes = 1;
+    // Until the first delivery: the steps of tiles holding every plane, which a
+    // plug-in may check in Start before it asks for anything.
+    SetSampleSteps(int16(0), int16(document.planes - 1), int16(0), int16(document.planes - 1));
     r.propertyProcs = &propertyProcs_;
     r.depth = options.depthOverride >= 0 ? options.depthOverride : document.depth;
 }
@@ -219,10 +227,13 @@ int16 FilterSession::RunMenuFlow() {
 }
 
 int16 FilterSession::RunRepeatFlow() {
+    progressMeter.Reset();
     int16 result = Call(filterSelectorPrepare);
     if (result != 0) return result;
     destination_ = source_;
-    return FinishRun(Call(filterSelectorStart));
+    result = FinishRun(Call(filterSelectorStart));
+    if (progressBar.load()) DrawProgress(progressMeter.Finish());  // a run stopped short ends the bar's line
+    return result;
 }
 
 void FilterSession::Commit() {
@@ -253,6 +264,18 @@ void FilterSession::Commit() {
         }
     }
     deliveredOut_ = Rect{0, 0, 0, 0};
+}
+
+void FilterSession::SetSampleSteps(int16 inLo, int16 inHi, int16 outLo, int16 outHi) {
+    // Delivered tiles, copied or direct, hold the requested planes
+    // interleaved: a plane is one sample on from the last, a pixel all of
+    // them. Plug-ins that find samples through these steps (as 16-bit filters
+    // do) refuse a host that leaves them 0.
+    FilterRecord& r = *record_;
+    const int32 bytes = source_.sampleBytes();
+    r.inPlaneBytes = r.outPlaneBytes = bytes;
+    r.inColumnBytes = std::max<int32>(inHi - inLo + 1, 1) * bytes;
+    r.outColumnBytes = std::max<int32>(outHi - outLo + 1, 1) * bytes;
 }
 
 bool FilterSession::Deliver(const Rect& rect, int16 lo, int16 hi, Fixed rate, int16 padding, const Document& from,
@@ -349,6 +372,7 @@ OSErr FilterSession::AdvanceState() {
     if (options_.failAdvanceStateAt != 0 && advanceCalls_ == options_.failAdvanceStateAt)
         return options_.advanceStateFailure;
     Commit();
+    SetSampleSteps(r.inLoPlane, r.inHiPlane, r.outLoPlane, r.outHiPlane);
     if (options_.directBuffers && DeliverDirect()) return noErr;
     if (!Deliver(r.inRect, r.inLoPlane, r.inHiPlane, r.inputRate, r.inputPadding, source_, inBuffer_, &r.inData,
                  &r.inRowBytes))

@@ -101,6 +101,8 @@ private:
                  GuardedBuffer& buffer, void** data, int32* rowBytes);
     bool RequestsEmpty() const;
     bool DeliverDirect();
+    // inPlaneBytes, outPlaneBytes, inColumnBytes and outColumnBytes for tiles of these planes.
+    void SetSampleSteps(int16 inLo, int16 inHi, int16 outLo, int16 outHi);
     int16 FinishRun(int16 startResult);
 
     PluginModule& plugin_;

@@ -1,5 +1,7 @@
 #include "PluginModule.h"
 
+#include "FilePaths.h"
+
 namespace filterhost {
 namespace {
 
@@ -29,9 +31,10 @@ PluginModule::~PluginModule() {
 }
 
 bool PluginModule::Load(const std::string& path, std::string* error) {
-    module_ = LoadLibraryA(path.c_str());
+    module_ = LoadLibraryW(SystemPath(path).c_str());
     if (module_ == nullptr) {
-        *error = "cannot load " + path + " (system error " + std::to_string(GetLastError()) + ")";
+        const DWORD code = GetLastError();
+        *error = "cannot load the plug-in " + path + ": " + SystemErrorText(code);
         return false;
     }
     const std::vector<uint8_t> bytes = ReadPiplResource(module_);

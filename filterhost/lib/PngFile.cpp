@@ -10,11 +10,13 @@
 #define STBI_NO_STDIO
 #include <stb_image.h>
 
+#include "FilePaths.h"
+
 namespace filterhost {
 namespace {
 
 bool ReadWholeFile(const std::string& path, std::vector<uint8_t>* bytes) {
-    FILE* f = std::fopen(path.c_str(), "rb");
+    FILE* f = OpenFile(path, "rb");
     if (f == nullptr) return false;
     uint8_t chunk[65536];
     size_t n;
@@ -110,7 +112,7 @@ std::vector<uint8_t> EncodePng(const PngImage& image) {
 
 bool WritePng(const std::string& path, const PngImage& image, std::string* error) {
     const std::vector<uint8_t> bytes = EncodePng(image);
-    FILE* f = std::fopen(path.c_str(), "wb");
+    FILE* f = OpenFile(path, "wb");
     if (f == nullptr) {
         *error = "cannot create " + path;
         return false;

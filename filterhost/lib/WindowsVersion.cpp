@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include "FilePaths.h"
+
 namespace filterhost {
 
 bool SetWineWindowsVersion(const std::string& exeName, const std::string& version) {
@@ -20,15 +22,15 @@ int RunCapturingOutput(const std::string& commandLine, std::string* output) {
     HANDLE readEnd, writeEnd;
     if (!CreatePipe(&readEnd, &writeEnd, &inherit, 0)) return -1;
     SetHandleInformation(readEnd, HANDLE_FLAG_INHERIT, 0);
-    STARTUPINFOA startup{};
+    STARTUPINFOW startup{};
     startup.cb = sizeof startup;
     startup.dwFlags = STARTF_USESTDHANDLES;
     startup.hStdOutput = writeEnd;
     startup.hStdError = writeEnd;
     startup.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
     PROCESS_INFORMATION process{};
-    std::string mutableLine = commandLine;
-    if (!CreateProcessA(nullptr, mutableLine.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup, &process)) {
+    std::wstring mutableLine = WideFromUtf8(commandLine);
+    if (!CreateProcessW(nullptr, mutableLine.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup, &process)) {
         CloseHandle(readEnd);
         CloseHandle(writeEnd);
         return -1;
@@ -47,9 +49,9 @@ int RunCapturingOutput(const std::string& commandLine, std::string* output) {
 }
 
 std::string ProgramFolder() {
-    char path[MAX_PATH];
-    const DWORD n = GetModuleFileNameA(nullptr, path, MAX_PATH);
-    std::string folder(path, n);
+    wchar_t path[MAX_PATH];
+    const DWORD n = GetModuleFileNameW(nullptr, path, MAX_PATH);
+    const std::string folder = Utf8FromWide(std::wstring(path, n));
     return folder.substr(0, folder.find_last_of("\\/") + 1);
 }
 
@@ -60,7 +62,7 @@ namespace filterhost {
 int RunHostWithWindowsVersion(const std::string& version, const std::string& arguments, std::string* output) {
     const std::string folder = ProgramFolder();
     const std::string name = "filterhost-" + version + ".exe";
-    if (!CopyFileA((folder + "filterhost.exe").c_str(), (folder + name).c_str(), FALSE)) return -1;
+    if (!CopyFileW(SystemPath(folder + "filterhost.exe").c_str(), SystemPath(folder + name).c_str(), FALSE)) return -1;
     if (!SetWineWindowsVersion(name, version)) return -1;
     return RunCapturingOutput("\"" + folder + name + "\" " + arguments, output);
 }

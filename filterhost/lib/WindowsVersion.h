@@ -10,11 +10,11 @@ namespace filterhost {
 // version: "nt40", "win98", "win2k", "win10", ...; false when the key cannot be written.
 bool SetWineWindowsVersion(const std::string& exeName, const std::string& version);
 
-// Runs a command line, waits, and gives its exit code and everything it wrote
+// Runs a command line (UTF-8), waits, and gives its exit code and everything it wrote
 // to standard output and error; -1 when it cannot be started.
 int RunCapturingOutput(const std::string& commandLine, std::string* output);
 
-// The folder holding the running program, with a trailing backslash.
+// The folder holding the running program (UTF-8), with a trailing backslash.
 std::string ProgramFolder();
 
 }  // namespace filterhost

@@ -4,12 +4,15 @@
 
 #include <windows.h>
 
+#include <zlib.h>
+
 #include <cstdio>
 #include <fstream>
 #include <iterator>
 #include <string>
 
 #include "HostFixture.h"
+#include "filterhost/lib/FilePaths.h"
 #include "filterhost/lib/PngFile.h"
 #include "plugin/persistence/ParameterCodec.h"
 
@@ -17,6 +20,7 @@ namespace tavirel::test {
 namespace {
 
 using filterhost::PngImage;
+using filterhost::SystemPath;
 
 std::string Folder() {
     static const std::string folder = TestFolder("cli-test");
@@ -34,7 +38,27 @@ std::string RunArguments(const std::string& in, const std::string& out, const st
     return "run " + Quoted(PluginPath()) + " " + Quoted(in) + " " + Quoted(out) + " --quiet " + more;
 }
 
-bool Exists(const std::string& path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
+bool Exists(const std::string& path) { return GetFileAttributesW(SystemPath(path).c_str()) != INVALID_FILE_ATTRIBUTES; }
+
+// Temporaries a run left in a folder (UTF-8 folder with a trailing backslash).
+std::vector<std::string> PartialFilesIn(const std::string& folder) {
+    std::vector<std::string> found;
+    WIN32_FIND_DATAW entry;
+    const HANDLE search = FindFirstFileW(SystemPath(folder + "*.partial-*").c_str(), &entry);
+    if (search == INVALID_HANDLE_VALUE) return found;
+    do found.push_back(filterhost::Utf8FromWide(entry.cFileName));
+    while (FindNextFileW(search, &entry));
+    FindClose(search);
+    return found;
+}
+
+bool MakeFolder(const std::string& path) {
+    return CreateDirectoryW(SystemPath(path).c_str(), nullptr) || GetLastError() == ERROR_ALREADY_EXISTS;
+}
+
+bool CopyInto(const std::string& from, const std::string& to) {
+    return CopyFileW(SystemPath(from).c_str(), SystemPath(to).c_str(), FALSE) != 0;
+}
 
 PngImage RandomPng(int channels, int bits, uint64_t seed) {
     PngImage image;
@@ -48,19 +72,26 @@ PngImage RandomPng(int channels, int bits, uint64_t seed) {
     return image;
 }
 
+// A PNG at `name` in the test folder, or at `name` itself when it is a path.
 std::string WriteInput(const std::string& name, const PngImage& image) {
-    const std::string path = Folder() + name;
+    const std::string path = name.find('\\') == std::string::npos ? Folder() + name : name;
     std::string error;
     EXPECT_TRUE(filterhost::WritePng(path, image, &error)) << error;
     return path;
 }
 
+// A parameter file at `name` in the test folder, or at `name` itself when it is a path.
 std::string WriteParameterFile(const std::string& name, const FilterParameters& p, bool ours = true) {
     unsigned char file[kFileRecordSize];
     EncodeFileRecord(StandardHeader(), p, file);
     if (!ours) file[0] = 'X';
-    const std::string path = Folder() + name;
-    std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(file), sizeof file);
+    const std::string path = name.find('\\') == std::string::npos ? Folder() + name : name;
+    std::FILE* f = filterhost::OpenFile(path, "wb");
+    EXPECT_NE(f, nullptr) << path;
+    if (f != nullptr) {
+        std::fwrite(file, 1, sizeof file, f);
+        std::fclose(f);
+    }
     return path;
 }
 
@@ -128,10 +159,11 @@ TEST(CommandLineTest, RefusalsAndFailuresWriteNothing) {
     EXPECT_NE(output.find("not a Tavirel parameter"), std::string::npos) << output;
     EXPECT_FALSE(Exists(out));
 
+    // The host refuses a grey document itself: the plug-in's property list
+    // takes RGB only, so the plug-in is never called.
     const std::string grey = WriteInput("grey.png", RandomPng(1, 8, 6));
-    EXPECT_EQ(Host(RunArguments(grey, out), &output), 1);
-    EXPECT_NE(output.find("1303"), std::string::npos) << output;
-    EXPECT_NE(output.find("invalid image mode"), std::string::npos) << output;
+    EXPECT_EQ(Host(RunArguments(grey, out), &output), 2);
+    EXPECT_NE(output.find("does not support grey images"), std::string::npos) << output;
     EXPECT_FALSE(Exists(out));
 
     // The menu flow opens the dialog; without one the run is a cancel.
@@ -183,6 +215,290 @@ TEST(CommandLineTest, OldWindowsIsRefused) {
     for (const char* version : {"win98", "win2k", "win10"}) {
         EXPECT_EQ(filterhost::RunHostWithWindowsVersion(version, "params " + Quoted(PluginPath()), &output), 0);
         EXPECT_NE(output.find("result 0"), std::string::npos) << version << ": " << output;
+    }
+}
+
+TEST(CommandLineTest, NamesOutsideTheAnsiCodePage) {
+    // Chinese, Greek and a character beyond the BMP: no ANSI code page holds
+    // them all, so only the wide API on every path gets them through.
+    const std::string folder = Folder() + "名前-Ωλ\\";
+    ASSERT_TRUE(MakeFolder(folder));
+    FilterParameters p = DefaultSettings();
+    p.range = 600;
+    const PngImage input = RandomPng(3, 8, 21);
+    const std::string plugin = folder + "滤镜.8bf";
+    ASSERT_TRUE(CopyInto(PluginPath(), plugin));
+    const std::string in = WriteInput(folder + "输入-🎨.png", input), prm = WriteParameterFile(folder + "设置.prm", p);
+    const std::string out = folder + "输出.png", saved = folder + "句柄.bin";
+    std::remove((Folder() + "ascii-out.png").c_str());
+    std::string output;
+    ASSERT_EQ(Host("run " + Quoted(plugin) + " " + Quoted(in) + " " + Quoted(out) + " --quiet --prm " + Quoted(prm) +
+                       " --save-parameters " + Quoted(saved),
+                   &output),
+              0)
+        << output;
+    ASSERT_EQ(Host(RunArguments(WriteInput("ascii-in.png", input), Folder() + "ascii-out.png",
+                                "--prm " + Quoted(WriteParameterFile("ascii.prm", p))),
+                   &output),
+              0)
+        << output;
+    EXPECT_EQ(ReadFileBytes(out), ReadFileBytes(Folder() + "ascii-out.png"));
+    EXPECT_NE(ReadFileBytes(Folder() + "ascii-out.png"), ReadFileBytes(Folder() + "ascii-in.png"));
+    EXPECT_TRUE(Exists(saved));
+
+    // A message names the file as it was typed, in UTF-8.
+    EXPECT_EQ(Host(RunArguments(folder + "缺失.png", out), &output), 2);
+    EXPECT_NE(output.find("缺失.png"), std::string::npos) << output;
+}
+
+TEST(CommandLineTest, LongPathsAndFailedMovesLeaveNoTemporary) {
+    // A folder path of more than 260 characters holding the plug-in, the
+    // input, the parameter file and the output.
+    std::string deep = Folder();
+    while (deep.size() < 300) {
+        deep += std::string(60, 'd') + "\\";
+        ASSERT_TRUE(MakeFolder(deep)) << deep.size();
+    }
+    FilterParameters p = DefaultSettings();
+    p.range = 600;
+    const PngImage input = RandomPng(4, 16, 23);
+    ASSERT_TRUE(CopyInto(PluginPath(), deep + "Tavirel.8bf"));
+    const std::string prm = WriteParameterFile(deep + "long.prm", p), in = WriteInput(deep + "in.png", input);
+    std::string output;
+    ASSERT_EQ(Host("run " + Quoted(deep + "Tavirel.8bf") + " " + Quoted(in) + " " + Quoted(deep + "out.png") +
+                       " --quiet --prm " + Quoted(prm),
+                   &output),
+              0)
+        << output;
+    ASSERT_EQ(Host(RunArguments(WriteInput("short-in.png", input), Folder() + "short-out.png",
+                                "--prm " + Quoted(WriteParameterFile("short.prm", p))),
+                   &output),
+              0)
+        << output;
+    EXPECT_EQ(ReadFileBytes(deep + "out.png"), ReadFileBytes(Folder() + "short-out.png"));
+    EXPECT_EQ(PartialFilesIn(deep), std::vector<std::string>{});
+
+    // The move cannot replace a folder: the whole temporary has been written
+    // by then, and it must go again, at a short path and at a long one.
+    for (const std::string& where : {Folder(), deep}) {
+        const std::string taken = where + "taken";
+        ASSERT_TRUE(MakeFolder(taken));
+        EXPECT_EQ(Host(RunArguments(in, taken, "--prm " + Quoted(prm)), &output), 2);
+        const size_t said = output.find("cannot move the result into place as " + taken + ": ");
+        ASSERT_NE(said, std::string::npos) << output;
+        // What failed in the system's words, then its number.
+        const size_t code = output.find(" (system error ", said);
+        ASSERT_NE(code, std::string::npos) << output;
+        EXPECT_GT(code, said + 40 + taken.size()) << output;
+        EXPECT_EQ(PartialFilesIn(where), std::vector<std::string>{}) << where.size() << " characters";
+    }
+}
+
+TEST(CommandLineTest, OutputMayReplaceTheInputOnlyOnSuccess) {
+    FilterParameters p = DefaultSettings();
+    p.range = 600;
+    const std::string prm = WriteParameterFile("replace.prm", p);
+    const PngImage input = RandomPng(3, 8, 25);
+    const std::string in = WriteInput("replace.png", input);
+    const std::string before = ReadFileBytes(in);
+    std::string output;
+    EXPECT_EQ(Host(RunArguments(in, in, "--prm " + Quoted(prm) + " --fail-advance-at 1"), &output), 1);
+    EXPECT_EQ(ReadFileBytes(in), before);
+    ASSERT_EQ(Host(RunArguments(in, in, "--prm " + Quoted(prm)), &output), 0) << output;
+    ASSERT_EQ(Host(RunArguments(WriteInput("replace-copy.png", input), Folder() + "replace-out.png",
+                                "--prm " + Quoted(prm)),
+                   &output),
+              0)
+        << output;
+    EXPECT_EQ(ReadFileBytes(in), ReadFileBytes(Folder() + "replace-out.png"));
+    EXPECT_NE(ReadFileBytes(in), before);
+    EXPECT_EQ(PartialFilesIn(Folder()), std::vector<std::string>{});
+    EXPECT_EQ(Host("run --help", &output), 0);
+    EXPECT_NE(output.find("OUTPUT may name the same file"), std::string::npos) << output;
+}
+
+TEST(CommandLineTest, MessagesEndInABareLineFeed) {
+    std::string output;
+    EXPECT_EQ(Host(RunArguments(Folder() + "missing.png", Folder() + "none.png"), &output), 2);
+    ASSERT_FALSE(output.empty());
+    EXPECT_EQ(output.back(), '\n');
+    EXPECT_EQ(output.find('\r'), std::string::npos) << output;
+    EXPECT_EQ(Host("run", &output), 2);
+    EXPECT_EQ(output.find('\r'), std::string::npos);
+
+    // A failed file call says what failed and why, not a bare number.
+    const std::string in = WriteInput("messages-in.png", RandomPng(3, 8, 43));
+    const std::string missing = Folder() + "missing.prm";
+    output.clear();
+    EXPECT_EQ(Host(RunArguments(in, Folder() + "none.png", "--prm " + Quoted(missing)), &output), 2);
+    EXPECT_EQ(output.rfind("filterhost: cannot read the parameter file " + missing + ": ", 0), 0u) << output;
+    EXPECT_GT(output.size(), missing.size() + 50) << output;
+    const std::string notPlugin = Folder() + "not-a-plugin.8bf";
+    WriteInput("not-a-plugin.8bf", RandomPng(3, 8, 44));
+    output.clear();
+    EXPECT_EQ(Host("run " + Quoted(notPlugin) + " " + Quoted(in) + " " + Quoted(Folder() + "none.png") + " --quiet",
+                   &output),
+              2);
+    const size_t said = output.find("cannot load the plug-in " + notPlugin + ": ");
+    ASSERT_NE(said, std::string::npos) << output;
+    EXPECT_GT(output.find(" (system error ", said), said + 27 + notPlugin.size()) << output;
+}
+
+// A grey PNG of one bit a sample (colour type 0, depth 1), which the reader
+// widens to 8-bit grey; our writer never writes one.
+std::string WriteOneBitGreyPng(const std::string& name, int width, int height) {
+    std::vector<uint8_t> raw;
+    for (int y = 0; y < height; ++y) {
+        raw.push_back(0);  // no filter
+        for (int x = 0; x < (width + 7) / 8; ++x) raw.push_back(uint8_t(0x5A ^ (y * 37 + x)));
+    }
+    uLongf packedSize = compressBound(uLong(raw.size()));
+    std::vector<uint8_t> packed(packedSize);
+    compress2(packed.data(), &packedSize, raw.data(), uLong(raw.size()), 6);
+    packed.resize(packedSize);
+    std::string file = "\x89PNG\r\n\x1a\n";
+    auto chunk = [&file](const char* type, const std::vector<uint8_t>& data) {
+        for (int shift = 24; shift >= 0; shift -= 8) file.push_back(char(data.size() >> shift));
+        std::string body(type, 4);
+        body.append(data.begin(), data.end());
+        const uint32_t crc = uint32_t(crc32(0, reinterpret_cast<const Bytef*>(body.data()), uInt(body.size())));
+        file += body;
+        for (int shift = 24; shift >= 0; shift -= 8) file.push_back(char(crc >> shift));
+    };
+    std::vector<uint8_t> header;
+    for (uint32_t v : {uint32_t(width), uint32_t(height)})
+        for (int shift = 24; shift >= 0; shift -= 8) header.push_back(uint8_t(v >> shift));
+    for (uint8_t b : {1, 0, 0, 0, 0}) header.push_back(b);  // depth 1, grey, deflate, no filter, no interlace
+    chunk("IHDR", header);
+    chunk("IDAT", packed);
+    chunk("IEND", {});
+    const std::string path = Folder() + name;
+    std::FILE* f = filterhost::OpenFile(path, "wb");
+    EXPECT_NE(f, nullptr);
+    if (f != nullptr) {
+        std::fwrite(file.data(), 1, file.size(), f);
+        std::fclose(f);
+    }
+    return path;
+}
+
+TEST(CommandLineTest, DocumentsOfModesThePluginDoesNotTakeAreRefused) {
+    // The repeat flow would hand the plug-in a one-plane tile it reads as
+    // three; the host must stop before it calls the plug-in at all.
+    const std::string prm = WriteParameterFile("modes.prm", DefaultSettings());
+    const std::string out = Folder() + "modes-out.png";
+    std::remove(out.c_str());
+    struct Case {
+        std::string input, more, says;
+    };
+    const std::string rgb = WriteInput("modes-rgb.png", RandomPng(3, 8, 31));
+    const Case cases[] = {
+        {WriteInput("modes-grey8.png", RandomPng(1, 8, 32)), "", "grey images (image mode 1, GrayScale"},
+        {WriteInput("modes-grey16.png", RandomPng(1, 16, 33)), "", "grey images (image mode 10, Gray16"},
+        {WriteInput("modes-greyalpha8.png", RandomPng(2, 8, 34)), "", "grey images (image mode 1,"},
+        {WriteInput("modes-greyalpha16.png", RandomPng(2, 16, 35)), "", "grey images (image mode 10,"},
+        {WriteOneBitGreyPng("modes-grey1.png", 37, 11), "", "grey images (image mode 1,"},
+        {rgb, "--mode 1", "grey images (image mode 1,"},
+        {rgb, "--mode 4", "CMYK images (image mode 4,"},
+    };
+    std::string output;
+    for (const Case& c : cases) {
+        for (bool repeat : {true, false}) {  // the repeat flow and the menu flow
+            output.clear();
+            EXPECT_EQ(Host(RunArguments(c.input, out, (repeat ? "--prm " + Quoted(prm) + " " : "") + c.more), &output), 2)
+                << c.input << " " << c.more;
+            EXPECT_NE(output.find("the plug-in does not support " + c.says), std::string::npos) << output;
+            EXPECT_NE(output.find("it takes RGBColor and RGB48 documents"), std::string::npos) << output;
+            EXPECT_FALSE(Exists(out));
+        }
+    }
+    // The modes it does take still run, the document's own and a forced one.
+    EXPECT_EQ(Host(RunArguments(rgb, out, "--prm " + Quoted(prm) + " --mode 3"), &output), 0) << output;
+    EXPECT_EQ(Host(RunArguments(WriteInput("modes-rgb16.png", RandomPng(4, 16, 36)), out, "--prm " + Quoted(prm)),
+                   &output),
+              0)
+        << output;
+}
+
+PngImage SolidPng(int width, int height, uint16_t r, uint16_t g, uint16_t b) {
+    PngImage image;
+    image.width = width;
+    image.height = height;
+    image.channels = 3;
+    image.bits = 8;
+    image.samples.reserve(size_t(width) * height * 3);
+    for (size_t i = 0; i < size_t(width) * height; ++i)
+        for (uint16_t v : {r, g, b}) image.samples.push_back(v);
+    return image;
+}
+
+TEST(CommandLineTest, SixteenBitCoordinatesBoundImagesAndSelections) {
+    FilterParameters p = DefaultSettings();
+    p.range = 600;
+    const std::string prm = WriteParameterFile("coordinates.prm", p);
+    const std::string out = Folder() + "coordinates-out.png";
+    std::string output;
+
+    // 32767 pixels a side is the most the record can describe; it is filtered.
+    const std::string widest = WriteInput("widest.png", SolidPng(32767, 2, 220, 30, 30));
+    std::remove(out.c_str());
+    ASSERT_EQ(Host(RunArguments(widest, out, "--prm " + Quoted(prm)), &output), 0) << output;
+    const PngImage filtered = ReadOutput(out);
+    ASSERT_EQ(filtered.samples.size(), size_t(32767) * 2 * 3);
+    EXPECT_NE(filtered.samples[size_t(32766) * 3], 220) << "the last column was not filtered";
+    EXPECT_EQ(filtered.samples.front(), filtered.samples[size_t(32766) * 3]);
+
+    // One more would wrap to -32768: refused before the plug-in is called.
+    for (const auto& [name, image] : {std::pair{"too-wide.png", SolidPng(32768, 2, 220, 30, 30)},
+                                      std::pair{"too-tall.png", SolidPng(1, 40000, 220, 30, 30)}}) {
+        std::remove(out.c_str());
+        EXPECT_EQ(Host(RunArguments(WriteInput(name, image), out, "--prm " + Quoted(prm)), &output), 2) << name;
+        EXPECT_NE(output.find("at most 32767 pixels a side"), std::string::npos) << output;
+        EXPECT_FALSE(Exists(out)) << name;
+    }
+
+    // --rect: a usage error unless four numbers in 0..32767 make a non-empty
+    // rectangle; these all wrapped or slipped through before.
+    const std::string in = WriteInput("coordinates-in.png", SolidPng(70, 50, 220, 30, 30));
+    const char* refused[] = {"0,0,70000,70000", "0,0,32768,752", "-1,0,10,10",   "0,-5,10,10",
+                             "10,0,5,10",       "0,10,10,5",     "5,5,5,9",      "5,5,9,5",
+                             "0,0,10",          "0,0,10,10,4",   "a,0,10,10",    "0x0,0,10,10",
+                             " 1,0,10,10",      "1,,10,10",      "0,0,99999999999999999999,10"};
+    for (const char* rect : refused) {
+        std::remove(out.c_str());
+        EXPECT_EQ(Host(RunArguments(in, out, "--prm " + Quoted(prm) + " --rect \"" + rect + "\""), &output), 2) << rect;
+        EXPECT_NE(output.find("--rect"), std::string::npos) << rect << ": " << output;
+        EXPECT_FALSE(Exists(out)) << rect;
+    }
+
+    // The largest rectangle is clipped to the image: the same as no --rect.
+    ASSERT_EQ(Host(RunArguments(in, out, "--prm " + Quoted(prm) + " --rect 0,0,32767,32767"), &output), 0) << output;
+    const std::string whole = Folder() + "coordinates-whole.png";
+    ASSERT_EQ(Host(RunArguments(in, whole, "--prm " + Quoted(prm)), &output), 0) << output;
+    EXPECT_EQ(ReadFileBytes(out), ReadFileBytes(whole));
+    EXPECT_NE(ReadFileBytes(out), ReadFileBytes(in));
+}
+
+TEST(CommandLineTest, ValueOptionsGivenTwiceAreUsageErrors) {
+    const std::string first = WriteParameterFile("first.prm", DefaultSettings());
+    FilterParameters other = DefaultSettings();
+    other.range = 900;
+    const std::string second = WriteParameterFile("second.prm", other);
+    const std::string in = WriteInput("twice-in.png", RandomPng(3, 8, 41)), out = Folder() + "twice-out.png";
+    const std::string twice[] = {
+        "--prm " + Quoted(first) + " --prm " + Quoted(second),
+        "--prm " + Quoted(first) + " --rect 0,0,10,10 --rect 5,5,20,20",
+        "--prm " + Quoted(first) + " --mode 3 --mode 11",
+        "--prm " + Quoted(first) + " --save-parameters " + Quoted(Folder() + "a.bin") + " --save-parameters " +
+            Quoted(Folder() + "b.bin"),
+    };
+    std::string output;
+    for (const std::string& options : twice) {
+        std::remove(out.c_str());
+        output.clear();
+        EXPECT_EQ(Host(RunArguments(in, out, options), &output), 2) << options;
+        EXPECT_NE(output.find("given twice"), std::string::npos) << output;
+        EXPECT_FALSE(Exists(out)) << options;
     }
 }
 

@@ -5,14 +5,14 @@
 
 #include <windows.h>
 
+#include <cstdio>
 #include <cstring>
-#include <fstream>
-#include <iterator>
 #include <string>
 #include <vector>
 
 #include "common/TestRandom.h"
 #include "filterhost/lib/Document.h"
+#include "filterhost/lib/FilePaths.h"
 #include "filterhost/lib/FilterSession.h"
 #include "filterhost/lib/HostHandles.h"
 #include "filterhost/lib/PluginModule.h"
@@ -30,9 +30,16 @@ inline std::string TestFolder(const std::string& name) {
     return folder;
 }
 
+// The whole file at a UTF-8 path; empty when it cannot be read.
 inline std::string ReadFileBytes(const std::string& path) {
-    std::ifstream f(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(f), std::istreambuf_iterator<char>());
+    std::string bytes;
+    std::FILE* f = filterhost::OpenFile(path, "rb");
+    if (f == nullptr) return bytes;
+    char chunk[65536];
+    size_t n;
+    while ((n = std::fread(chunk, 1, sizeof chunk, f)) > 0) bytes.append(chunk, n);
+    std::fclose(f);
+    return bytes;
 }
 
 // A document of seeded random samples; 16-bit samples on the host scale.
