@@ -91,7 +91,7 @@ bool HandleBytesFromParameterFile(const std::string& path, std::vector<uint8_t>*
     return true;
 }
 
-bool WriteAtomically(const std::string& path, const PngImage& png, std::string* error) {
+bool WriteAtomically(const std::string& path, const DocumentPng& png, std::string* error) {
     const std::string temporary = path + ".partial-" + std::to_string(GetCurrentProcessId());
     if (!WritePng(temporary, png, error)) {
         DeleteFileA(temporary.c_str());
@@ -146,12 +146,12 @@ int RunCommand(int argc, char** argv) {
     }
     const std::string pluginPath = args.positional[0], inputPath = args.positional[1], outputPath = args.positional[2];
 
-    PngImage inputPng;
-    if (!ReadPng(inputPath, &inputPng, &error)) {
+    Document original;
+    PngOrigin inputPng;
+    if (!ReadPngDocument(inputPath, &original, &inputPng, &error)) {
         Complain("%s", error.c_str());
         return 2;
     }
-    const Document original = DocumentFromPng(inputPng);
 
     std::vector<uint8_t> handleBytes;
     const bool haveHandle = args.Has("prm") || args.Has("parameters");
@@ -187,7 +187,7 @@ int RunCommand(int argc, char** argv) {
     FilterSession::RequestProgressBar(!args.Has("quiet") && errType == FILE_TYPE_CHAR);
 
     UiDriver driver;
-    FilterSession session(plugin, original, options);
+    FilterSession session(plugin, std::move(original), options);
     if (haveHandle) session.SetParameters(NewHandleWithBytes(handleBytes));
     const int16 result = haveHandle ? session.RunRepeatFlow() : session.RunMenuFlow();
 
@@ -207,7 +207,7 @@ int RunCommand(int argc, char** argv) {
         PrintMessages(driver.Events(), stderr);
         return 1;
     }
-    if (!WriteAtomically(outputPath, PngFromDocument(session.document(), original, inputPng), &error)) {
+    if (!WriteAtomically(outputPath, PngFromDocument(session.document(), session.previousDocument(), inputPng), &error)) {
         Complain("%s", error.c_str());
         return 2;
     }

@@ -2,6 +2,7 @@
 // plug-in and drives it as an image editor would.
 #include <cstdio>
 #include <cstring>
+#include <new>
 
 #include "Commands.h"
 
@@ -14,9 +15,7 @@ const char kUsage[] =
     "  params PLUGIN            run the Parameters step on a small RGB document\n"
     "  run PLUGIN IN.png OUT.png  filter a PNG image (see 'run --help')\n";
 
-}  // namespace
-
-int main(int argc, char** argv) {
+int Dispatch(int argc, char** argv) {
     if (argc < 2 || std::strcmp(argv[1], "--help") == 0) {
         std::fputs(kUsage, argc < 2 ? stderr : stdout);
         return argc < 2 ? 2 : 0;
@@ -28,4 +27,18 @@ int main(int argc, char** argv) {
     if (std::strcmp(command, "run") == 0) return filterhost::RunCommand(argc, argv);
     std::fprintf(stderr, "filterhost: unknown command '%s'\n%s", command, kUsage);
     return 2;
+}
+
+}  // namespace
+
+// An allocation that fails anywhere in a command ends it here, with status 2
+// like any other failure to get what the command needs; the plug-in itself
+// never sees the exception (its callbacks catch it).
+int main(int argc, char** argv) {
+    try {
+        return Dispatch(argc, argv);
+    } catch (const std::bad_alloc&) {
+        std::fputs("filterhost: out of memory (a filter run holds its image twice); nothing written\n", stderr);
+        return 2;
+    }
 }

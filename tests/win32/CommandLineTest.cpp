@@ -218,7 +218,7 @@ TEST(CommandLineTest, InterlacedAndPaletteInputsRunLikeTheirPlainTwins) {
     }
 }
 
-TEST(CommandLineTest, DamagedInputsAreRefused) {
+TEST(CommandLineTest, DamagedAndOversizedInputsAreRefused) {
     const std::string prm = WriteParameterFile("refuse.prm", DefaultSettings());
     const std::string in = WriteInput("damaged-in.png", RandomPng(3, 8, 12));
     std::string file = ReadFileBytes(in);
@@ -235,6 +235,14 @@ TEST(CommandLineTest, DamagedInputsAreRefused) {
     std::ofstream(in, std::ios::binary | std::ios::trunc).write(file.data(), std::streamsize(file.size()));
     EXPECT_EQ(Host(RunArguments(in, out, "--prm " + Quoted(prm)), &output), 2) << output;
     EXPECT_NE(output.find("truncated"), std::string::npos) << output;
+    EXPECT_FALSE(Exists(out));
+
+    // 30000 x 30000 RGBA at 16 bits is 7.2 GB: refused from its header alone.
+    TestPng huge;
+    huge.width = huge.height = 30000, huge.depth = 16, huge.colourType = 6;
+    ASSERT_TRUE(WriteBytes(in, BuildPng(huge, Compress(Bytes(100, 0)))));
+    EXPECT_EQ(Host(RunArguments(in, out, "--prm " + Quoted(prm)), &output), 2) << output;
+    EXPECT_NE(output.find("out of memory"), std::string::npos) << output;
     EXPECT_FALSE(Exists(out));
 }
 
