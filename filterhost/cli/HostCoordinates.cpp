@@ -56,12 +56,4 @@ bool ParseRectArgument(const std::string& text, Rect* rect, std::string* error) 
     return true;
 }
 
-bool ImageFitsHostCoordinates(const std::string& name, int width, int height, std::string* error) {
-    if (width <= kMaxHostCoordinate && height <= kMaxHostCoordinate) return true;
-    *error = name + " is " + std::to_string(width) + " x " + std::to_string(height) +
-             " pixels; the host interface's coordinates are 16-bit, so a plug-in can be given at most " +
-             std::to_string(kMaxHostCoordinate) + " pixels a side; nothing written";
-    return false;
-}
-
 }  // namespace filterhost

@@ -1,6 +1,7 @@
 // The host interface's coordinates are 16-bit and signed: image sizes and
-// rectangles reach 32767 pixels. A larger image or a larger --rect value would
-// wrap on its way into the record, so both are refused before any plug-in call.
+// rectangles reach 32767 pixels. A larger --rect value would wrap on its way
+// into the record, so it is refused before any plug-in call (the PNG reader
+// refuses larger images).
 #pragma once
 
 #include <string>
@@ -14,8 +15,5 @@ constexpr int kMaxHostCoordinate = 32767;
 // --rect LEFT,TOP,RIGHT,BOTTOM: four whole numbers from 0 to 32767, LEFT below
 // RIGHT and TOP below BOTTOM. false with a message otherwise.
 bool ParseRectArgument(const std::string& text, Rect* rect, std::string* error);
-
-// false with a message naming the image when a side has more than 32767 pixels.
-bool ImageFitsHostCoordinates(const std::string& name, int width, int height, std::string* error);
 
 }  // namespace filterhost

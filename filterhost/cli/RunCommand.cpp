@@ -40,8 +40,10 @@ const char kRunHelp[] =
     "Image:\n"
     "  --rect L,T,R,B          the selection; only pixels inside it change (default: all);\n"
     "                          0..32767, L < R and T < B; clipped to the image\n"
-    "  PNG grey, RGB and RGBA at 8 and 16 bits are read, up to 32767 pixels a side (the\n"
-    "  host interface's coordinates are 16-bit). RGB becomes an RGB (8-bit) or\n"
+    "  PNG grey (1 to 16 bits), grey + alpha, RGB, RGBA and palette images are read,\n"
+    "  interlaced or not, up to 32767 pixels a side (the host interface's coordinates\n"
+    "  are 16-bit). A damaged file (a chunk whose checksum fails, a broken or short\n"
+    "  image stream) is refused with status 2. RGB becomes an RGB (8-bit) or\n"
     "  RGB48 (16-bit) document with 3 planes, RGBA the same with 4, whose alpha comes\n"
     "  back unchanged; grey becomes a grey document (image mode 1, or 10 at 16 bits).\n"
     "  As in an image editor, the plug-in is called only for a document whose mode (as\n"
@@ -57,7 +59,8 @@ const char kRunHelp[] =
     "  succeeds; after a failure it is as it was.\n"
     "  Exit status 0 on success; 1 when the plug-in ended with a non-zero result (one\n"
     "  line names it, with the text of any message it showed); 2 for a usage, file or\n"
-    "  plug-in loading error; 3 when the plug-in left handles or locks behind.\n"
+    "  plug-in loading error, and when memory runs out; 3 when the plug-in left handles\n"
+    "  or locks behind.\n"
     "  A progress bar goes to standard error when it is a console or terminal, redrawn\n"
     "  at most ten times a second; --quiet silences it. Ctrl+C asks the plug-in to\n"
     "  abort at its next poll: result 1, \"aborted\".\n"
@@ -131,7 +134,7 @@ private:
     bool kept_ = false;
 };
 
-bool WriteAtomically(const std::string& path, const PngImage& png, std::string* error) {
+bool WriteAtomically(const std::string& path, const DocumentPng& png, std::string* error) {
     TemporaryFile temporary(path + ".partial-" + std::to_string(GetCurrentProcessId()));
     if (!WritePng(temporary.path(), png, error)) return false;
     if (!MoveFileExW(SystemPath(temporary.path()).c_str(), SystemPath(path).c_str(), MOVEFILE_REPLACE_EXISTING)) {
@@ -200,16 +203,12 @@ int RunCommand(int argc, char** argv) {
     }
     const std::string pluginPath = args.positional[0], inputPath = args.positional[1], outputPath = args.positional[2];
 
-    PngImage inputPng;
-    if (!ReadPng(inputPath, &inputPng, &error)) {
+    Document original;
+    PngOrigin inputPng;
+    if (!ReadPngDocument(inputPath, &original, &inputPng, &error)) {
         Complain("%s", error.c_str());
         return 2;
     }
-    if (!ImageFitsHostCoordinates(inputPath, inputPng.width, inputPng.height, &error)) {
-        Complain("%s", error.c_str());
-        return 2;
-    }
-    const Document original = DocumentFromPng(inputPng);
 
     std::vector<uint8_t> handleBytes;
     const bool haveHandle = args.Has("prm") || args.Has("parameters");
@@ -246,7 +245,7 @@ int RunCommand(int argc, char** argv) {
     FilterSession::RequestProgressBar(!args.Has("quiet") && IsConsole(stderr));
 
     UiDriver driver;
-    FilterSession session(plugin, original, options);
+    FilterSession session(plugin, std::move(original), options);
     if (haveHandle) session.SetParameters(NewHandleWithBytes(handleBytes));
     const int16 result = haveHandle ? session.RunRepeatFlow() : session.RunMenuFlow();
 
@@ -266,7 +265,7 @@ int RunCommand(int argc, char** argv) {
         PrintMessages(driver.Events(), stderr);
         return 1;
     }
-    if (!WriteAtomically(outputPath, PngFromDocument(session.document(), original, inputPng), &error)) {
+    if (!WriteAtomically(outputPath, PngFromDocument(session.document(), session.previousDocument(), inputPng), &error)) {
         Complain("%s", error.c_str());
         return 2;
     }

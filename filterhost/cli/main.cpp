@@ -2,6 +2,7 @@
 // plug-in and drives it as an image editor would.
 #include <cstdio>
 #include <cstring>
+#include <new>
 #include <string>
 #include <vector>
 
@@ -17,19 +18,7 @@ const char kUsage[] =
     "  params PLUGIN            run the Parameters step on a small RGB document\n"
     "  run PLUGIN IN.png OUT.png  filter a PNG image (see 'run --help')\n";
 
-}  // namespace
-
-int main() {
-    filterhost::UseBinaryStandardStreams();
-    // The ANSI argv would turn every character outside the ANSI code page
-    // into '?': the wide command line, in UTF-8 from here on.
-    std::vector<std::string> arguments = filterhost::Utf8Arguments();
-    std::vector<char*> pointers;
-    for (std::string& a : arguments) pointers.push_back(a.data());
-    pointers.push_back(nullptr);
-    const int argc = int(arguments.size());
-    char** argv = pointers.data();
-
+int Dispatch(int argc, char** argv) {
     if (argc < 2 || std::strcmp(argv[1], "--help") == 0) {
         std::fputs(kUsage, argc < 2 ? stderr : stdout);
         return argc < 2 ? 2 : 0;
@@ -41,4 +30,25 @@ int main() {
     if (std::strcmp(command, "run") == 0) return filterhost::RunCommand(argc, argv);
     filterhost::WriteText(stderr, "filterhost: unknown command '" + std::string(command) + "'\n" + kUsage);
     return 2;
+}
+
+}  // namespace
+
+// An allocation that fails anywhere in a command ends it here, with status 2
+// like any other failure to get what the command needs; the plug-in itself
+// never sees the exception (its callbacks catch it).
+int main() {
+    filterhost::UseBinaryStandardStreams();
+    try {
+        // The ANSI argv would turn every character outside the ANSI code page
+        // into '?': the wide command line, in UTF-8 from here on.
+        std::vector<std::string> arguments = filterhost::Utf8Arguments();
+        std::vector<char*> pointers;
+        for (std::string& a : arguments) pointers.push_back(a.data());
+        pointers.push_back(nullptr);
+        return Dispatch(int(arguments.size()), pointers.data());
+    } catch (const std::bad_alloc&) {
+        std::fputs("filterhost: out of memory (a filter run holds its image twice); nothing written\n", stderr);
+        return 2;
+    }
 }

@@ -2,6 +2,7 @@
 // 16-bit on the host scale (0..32768), 1 to 4 planes.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <vector>
 

@@ -4,6 +4,7 @@
 #include <chrono>
 #include <cstdio>
 #include <cstring>
+#include <new>
 
 #include "ProgressMeter.h"
 
@@ -55,13 +56,25 @@ struct SessionCallbacks {
         return abortRequested.load() ? 1 : 0;
     }
     static void HOST_CALLBACK Progress(int32 done, int32 total) {
-        if (activeSession != nullptr) activeSession->progress_.push_back({done, total});
+        // No exception may cross the plug-in's frames: a record that cannot
+        // be kept is dropped.
+        if (activeSession != nullptr) try {
+                activeSession->progress_.push_back({done, total});
+            } catch (const std::bad_alloc&) {
+            }
         if (!progressBar.load()) return;
         const auto now = std::chrono::steady_clock::now().time_since_epoch();
         DrawProgress(progressMeter.Update(done, total,
                                           uint64_t(std::chrono::duration_cast<std::chrono::milliseconds>(now).count())));
     }
-    static OSErr HOST_CALLBACK Advance() { return activeSession ? activeSession->AdvanceState() : OSErr(paramErr); }
+    static OSErr HOST_CALLBACK Advance() {
+        if (activeSession == nullptr) return paramErr;
+        try {
+            return activeSession->AdvanceState();
+        } catch (const std::bad_alloc&) {
+            return memFullErr;
+        }
+    }
     static OSErr HOST_CALLBACK Display(const PSPixelMap* map, const VRect* rect, int32 row, int32 col, void* context);
     static OSErr HOST_CALLBACK GetProperty(PIType, PIType key, int32, intptr_t* simple, Handle* complex) {
         if (complex != nullptr) *complex = nullptr;
@@ -109,8 +122,8 @@ OSErr HOST_CALLBACK SessionCallbacks::Display(const PSPixelMap* map, const VRect
     return noErr;
 }
 
-FilterSession::FilterSession(PluginModule& plugin, const Document& document, const HostOptions& options)
-    : plugin_(plugin), options_(options), source_(document), destination_(document), recordBytes_(1024, 0) {
+FilterSession::FilterSession(PluginModule& plugin, Document document, const HostOptions& options)
+    : plugin_(plugin), options_(options), source_(std::move(document)), destination_(source_), recordBytes_(1024, 0) {
     record_ = reinterpret_cast<FilterRecord*>(recordBytes_.data());
     window_ = CreateHostWindow(options);
     platform_.hwnd = reinterpret_cast<intptr_t>(window_);
@@ -120,16 +133,16 @@ FilterSession::FilterSession(PluginModule& plugin, const Document& document, con
     FilterRecord& r = *record_;
     r.abortProc = SessionCallbacks::Abort;
     r.progressProc = SessionCallbacks::Progress;
-    r.imageSize = Point{int16(document.height), int16(document.width)};
-    r.planes = options.planesOverride >= 0 ? options.planesOverride : int16(document.planes);
-    r.filterRect = options.useWholeImage ? Rect{0, 0, int16(document.height), int16(document.width)} : options.filterRect;
+    r.imageSize = Point{int16(source_.height), int16(source_.width)};
+    r.planes = options.planesOverride >= 0 ? options.planesOverride : int16(source_.planes);
+    r.filterRect = options.useWholeImage ? Rect{0, 0, int16(source_.height), int16(source_.width)} : options.filterRect;
     r.background = RGBColor{65535, 65535, 65535};
     r.maxSpace = 64 << 20;
     r.isFloating = 0;
     r.haveMask = options.haveMask ? 1 : 0;
     r.autoMask = 1;
     r.hostSig = options.hostSig;
-    r.imageMode = options.imageModeOverride >= 0 ? options.imageModeOverride : document.imageMode;
+    r.imageMode = options.imageModeOverride >= 0 ? options.imageModeOverride : source_.imageMode;
     r.imageHRes = r.imageVRes = 72 << 16;
     r.wholeSize = r.imageSize;
     r.platformData = &platform_;
@@ -142,9 +155,9 @@ FilterSession::FilterSession(PluginModule& plugin, const Document& document, con
     r.inputRate = r.maskRate = kFixedOne;
     // Until the first delivery: the steps of tiles holding every plane, which a
     // plug-in may check in Start before it asks for anything.
-    SetSampleSteps(int16(0), int16(document.planes - 1), int16(0), int16(document.planes - 1));
+    SetSampleSteps(int16(0), int16(source_.planes - 1), int16(0), int16(source_.planes - 1));
     r.propertyProcs = &propertyProcs_;
-    r.depth = options.depthOverride >= 0 ? options.depthOverride : document.depth;
+    r.depth = options.depthOverride >= 0 ? options.depthOverride : source_.depth;
 }
 
 FilterSession::~FilterSession() {

@@ -55,7 +55,10 @@ struct ProgressEvent {
 
 class FilterSession {
 public:
-    FilterSession(PluginModule& plugin, const Document& document, const HostOptions& options);
+    // The document is taken by value: a caller that no longer needs its own
+    // moves it in, and the session's source is then the only copy besides
+    // the destination.
+    FilterSession(PluginModule& plugin, Document document, const HostOptions& options);
     ~FilterSession();
     FilterSession(const FilterSession&) = delete;
     FilterSession& operator=(const FilterSession&) = delete;
@@ -70,6 +73,9 @@ public:
 
     // The document: unchanged until a run succeeds, then the result.
     const Document& document() const { return source_; }
+    // After a successful run, the document as it was before it (the run's
+    // source, kept in the destination's place until the next run starts).
+    const Document& previousDocument() const { return destination_; }
     FilterRecord& record() { return *record_; }
     HWND window() const { return window_; }
 

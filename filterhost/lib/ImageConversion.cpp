@@ -1,36 +1,120 @@
 #include "ImageConversion.h"
 
+#include <cstring>
+#include <new>
+
 #include "HostScale.h"
 
 namespace filterhost {
+namespace {
 
-Document DocumentFromPng(const PngImage& png) {
-    Document d;
-    d.Allocate(png.width, png.height, png.channels, png.bits);
-    const bool grey = png.channels < 3;
-    d.imageMode = int16_t(grey ? (png.bits == 16 ? 10 : 1) : (png.bits == 16 ? 11 : 3));
-    const size_t count = size_t(png.width) * png.height * png.channels;
-    if (png.bits == 16) {
-        auto* out = reinterpret_cast<uint16_t*>(d.data.data());
-        for (size_t i = 0; i < count; ++i) out[i] = HostFromFile16(png.samples[i]);
-    } else {
-        for (size_t i = 0; i < count; ++i) d.data[i] = uint8_t(png.samples[i]);
+// A filter's record gives the image size in 16-bit signed numbers.
+constexpr int kLargestSide = 32767;
+
+std::string Megabytes(uint64_t bytes) { return std::to_string((bytes + (1 << 20) - 1) >> 20) + " MB"; }
+
+}  // namespace
+
+bool ReadPngDocument(const std::string& path, Document* document, PngOrigin* origin, std::string* error) {
+    PngReader reader;
+    if (!reader.Open(path, error)) return false;
+    const PngInfo& info = reader.info();
+    if (info.width > kLargestSide || info.height > kLargestSide) {
+        *error = path + " is " + std::to_string(info.width) + " x " + std::to_string(info.height) +
+                 " pixels; the host interface's coordinates are 16-bit, so a plug-in can be given at most " +
+                 std::to_string(kLargestSide) + " pixels a side; nothing written";
+        return false;
     }
-    return d;
+    const uint64_t samples = uint64_t(info.width) * uint64_t(info.height) * uint64_t(info.channels);
+    const uint64_t bytes = samples * uint64_t(info.bits / 8);
+    const std::string shape = path + " (" + std::to_string(info.width) + " x " + std::to_string(info.height) + ", " +
+                              std::to_string(info.channels) + " channels at " + std::to_string(info.bits) +
+                              " bits: " + Megabytes(bytes) + ", held twice by the host)";
+    if (bytes > uint64_t(PTRDIFF_MAX)) {
+        *error = "out of memory: this process cannot hold " + shape;
+        return false;
+    }
+    try {
+        origin->otherValue.clear();
+        origin->otherValue.shrink_to_fit();
+        document->Allocate(info.width, info.height, info.channels, info.bits);
+        if (info.bits == 16) origin->otherValue.assign(size_t((samples + 7) / 8), 0);
+    } catch (const std::bad_alloc&) {
+        document->data = std::vector<uint8_t>();
+        *error = "out of memory for " + shape;
+        return false;
+    }
+    const bool grey = info.channels < 3;
+    document->imageMode = int16_t(grey ? (info.bits == 16 ? 10 : 1) : (info.bits == 16 ? 11 : 3));
+    origin->width = info.width, origin->height = info.height;
+    origin->channels = info.channels, origin->bits = info.bits;
+
+    const size_t channels = size_t(info.channels), width = size_t(info.width);
+    if (info.bits == 8) {
+        uint8_t* base = document->data.data();
+        return reader.ReadRows(
+            [&](int y, int x0, int step, int count, const uint16_t* s) {
+                uint8_t* to = base + (size_t(y) * width + size_t(x0)) * channels;
+                for (int i = 0; i < count; ++i, to += size_t(step) * channels)
+                    for (size_t c = 0; c < channels; ++c) to[c] = uint8_t(*s++);
+            },
+            error);
+    }
+    auto* base = reinterpret_cast<uint16_t*>(document->data.data());
+    uint8_t* other = origin->otherValue.data();
+    return reader.ReadRows(
+        [&](int y, int x0, int step, int count, const uint16_t* s) {
+            size_t i = (size_t(y) * width + size_t(x0)) * channels;
+            for (int p = 0; p < count; ++p, i += size_t(step - 1) * channels) {
+                for (size_t c = 0; c < channels; ++c, ++i, ++s) {
+                    const uint16_t h = HostFromFile16(*s);
+                    base[i] = h;
+                    if (*s != FileFromHost16(h)) other[i >> 3] = uint8_t(other[i >> 3] | 1u << (i & 7));
+                }
+            }
+        },
+        error);
 }
 
-PngImage PngFromDocument(const Document& result, const Document& original, const PngImage& originalPng) {
-    PngImage png = originalPng;
-    const size_t count = size_t(png.width) * png.height * png.channels;
-    if (png.bits == 16) {
-        const auto* now = reinterpret_cast<const uint16_t*>(result.data.data());
-        const auto* before = reinterpret_cast<const uint16_t*>(original.data.data());
-        for (size_t i = 0; i < count; ++i)
-            if (now[i] != before[i]) png.samples[i] = FileFromHost16(now[i]);
-    } else {
-        for (size_t i = 0; i < count; ++i) png.samples[i] = result.data[i];
+bool WritePng(const std::string& path, const DocumentPng& png, std::string* error) {
+    const Document &result = png.result, &original = png.original;
+    const PngOrigin& origin = png.origin;
+    for (const Document* d : {&result, &original}) {
+        if (d->width != origin.width || d->height != origin.height || d->planes != origin.channels ||
+            d->depth != origin.bits || d->data.size() != d->rowBytes() * size_t(d->height)) {
+            *error = "cannot write " + path + ": the document no longer has the original's shape";
+            return false;
+        }
     }
-    return png;
+    if (origin.bits == 16 && origin.otherValue.size() * 8 < size_t(origin.width) * origin.height * origin.channels) {
+        *error = "cannot write " + path + ": the original's 16-bit values are missing";
+        return false;
+    }
+    PngWriter writer;
+    if (!writer.Open(path, origin.width, origin.height, origin.channels, origin.bits, error)) return false;
+    const size_t rowBytes = result.rowBytes();
+    if (origin.bits == 8) {
+        // The document's rows are the file's rows.
+        for (int y = 0; y < origin.height; ++y)
+            if (!writer.WriteRow(result.data.data() + size_t(y) * rowBytes, error)) return false;
+        return writer.Finish(error);
+    }
+    std::vector<uint8_t> row(rowBytes);
+    const size_t perRow = size_t(origin.width) * origin.channels;
+    const auto* now = reinterpret_cast<const uint16_t*>(result.data.data());
+    const auto* before = reinterpret_cast<const uint16_t*>(original.data.data());
+    size_t i = 0;
+    for (int y = 0; y < origin.height; ++y) {
+        uint8_t* to = row.data();
+        for (size_t x = 0; x < perRow; ++x, ++i) {
+            const uint16_t h = now[i];
+            const uint16_t v = h == before[i] && origin.Other(i) ? OtherFileValue16(h) : FileFromHost16(h);
+            *to++ = uint8_t(v >> 8);  // PNG stores big-endian
+            *to++ = uint8_t(v);
+        }
+        if (!writer.WriteRow(row.data(), error)) return false;
+    }
+    return writer.Finish(error);
 }
 
 }  // namespace filterhost

@@ -2,127 +2,744 @@
 
 #include <zlib.h>
 
-#include <cstdio>
+#include <algorithm>
+#include <cerrno>
+#include <cstdint>
+#include <cstdlib>
 #include <cstring>
-
-#define STB_IMAGE_IMPLEMENTATION
-#define STBI_ONLY_PNG
-#define STBI_NO_STDIO
-#include <stb_image.h>
+#include <new>
 
 #include "FilePaths.h"
 
 namespace filterhost {
 namespace {
 
-bool ReadWholeFile(const std::string& path, std::vector<uint8_t>* bytes) {
-    FILE* f = OpenFile(path, "rb");
-    if (f == nullptr) return false;
-    uint8_t chunk[65536];
-    size_t n;
-    while ((n = std::fread(chunk, 1, sizeof chunk, f)) > 0) bytes->insert(bytes->end(), chunk, chunk + n);
-    const bool ok = !std::ferror(f);
-    std::fclose(f);
-    return ok;
+constexpr uint8_t kSignature[8] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
+constexpr size_t kInputPiece = 65536;   // file bytes read at a time
+constexpr size_t kOutputPiece = 65536;  // compressed bytes written at a time
+
+constexpr uint32_t Type(const char (&name)[5]) {
+    return uint32_t(uint8_t(name[0])) << 24 | uint32_t(uint8_t(name[1])) << 16 | uint32_t(uint8_t(name[2])) << 8 |
+           uint32_t(uint8_t(name[3]));
+}
+constexpr uint32_t kIHDR = Type("IHDR"), kPLTE = Type("PLTE"), kTRNS = Type("tRNS"), kIDAT = Type("IDAT"),
+                   kIEND = Type("IEND");
+
+uint32_t Get32(const uint8_t* p) { return uint32_t(p[0]) << 24 | uint32_t(p[1]) << 16 | uint32_t(p[2]) << 8 | p[3]; }
+
+void Set32(uint8_t* p, uint32_t v) {
+    p[0] = uint8_t(v >> 24), p[1] = uint8_t(v >> 16), p[2] = uint8_t(v >> 8), p[3] = uint8_t(v);
 }
 
-void Put32(std::vector<uint8_t>& out, uint32_t v) {
-    for (int shift = 24; shift >= 0; shift -= 8) out.push_back(uint8_t(v >> shift));
+std::string TypeName(uint32_t type) {
+    std::string name;
+    for (int shift = 24; shift >= 0; shift -= 8) {
+        const char c = char(type >> shift);
+        name += (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') ? std::string(1, c) : "?";
+    }
+    return name;
 }
 
-void Chunk(std::vector<uint8_t>& out, const char* type, const std::vector<uint8_t>& data) {
-    Put32(out, uint32_t(data.size()));
-    const size_t start = out.size();
-    out.insert(out.end(), type, type + 4);
-    out.insert(out.end(), data.begin(), data.end());
-    const uLong crc = crc32(0, out.data() + start, uInt(out.size() - start));
-    Put32(out, uint32_t(crc));
+// A chunk type is four ASCII letters; bit 5 of the first says "ancillary".
+bool ValidType(uint32_t type) {
+    for (int shift = 24; shift >= 0; shift -= 8) {
+        const uint8_t c = uint8_t(type >> shift);
+        if (!((c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'))) return false;
+    }
+    return true;
+}
+bool Critical(uint32_t type) { return (type & 0x20000000u) == 0; }
+
+int64_t Tell(std::FILE* f) {
+#ifdef _WIN32
+    return _ftelli64(f);
+#else
+    return ftello(f);
+#endif
+}
+bool Seek(std::FILE* f, int64_t offset, int whence) {
+#ifdef _WIN32
+    return _fseeki64(f, offset, whence) == 0;
+#else
+    return fseeko(f, off_t(offset), whence) == 0;
+#endif
+}
+
+// Adam7: where each pass starts and how far apart its pixels lie.
+constexpr int kPassX0[7] = {0, 4, 0, 2, 0, 1, 0}, kPassY0[7] = {0, 0, 4, 0, 2, 0, 1};
+constexpr int kPassDx[7] = {8, 8, 4, 4, 2, 2, 1}, kPassDy[7] = {8, 8, 8, 4, 4, 2, 2};
+
+int PassSize(int size, int start, int step) { return size > start ? (size - start + step - 1) / step : 0; }
+
+// Grey below 8 bits onto 0..255: the value times 255 / (2^depth - 1).
+constexpr uint16_t kGreyScale[9] = {0, 255, 85, 0, 17, 0, 0, 0, 1};
+
+uint8_t Paeth(uint8_t a, uint8_t b, uint8_t c) {
+    const int p = int(a) + b - c;
+    const int pa = std::abs(p - a), pb = std::abs(p - b), pc = std::abs(p - c);
+    if (pa <= pb && pa <= pc) return a;
+    return pb <= pc ? b : c;
 }
 
 }  // namespace
 
-bool ReadPng(const std::string& path, PngImage* image, std::string* error) {
-    std::vector<uint8_t> bytes;
-    if (!ReadWholeFile(path, &bytes)) {
-        *error = "cannot read " + path;
+// ---------------------------------------------------------------- reading
+
+struct PngReader::State {
+    std::string path;
+    std::FILE* file = nullptr;
+    uint64_t offset = 0;  // bytes of the file read so far
+
+    int depth = 0, colourType = 0;
+    int fileChannels = 0;  // samples a pixel in the file; 1 for palette indices
+    uint8_t palette[256][4] = {};
+    int paletteSize = 0;
+    bool havePalette = false, haveTransparency = false;
+    bool colourKey = false;  // tRNS on grey or RGB: this colour is transparent
+    uint16_t key[3] = {};
+
+    uint32_t chunkType = 0;
+    uint32_t chunkLeft = 0;  // data bytes of the current chunk not yet read
+    uint32_t crc = 0;
+    bool inImageData = false;  // the current chunk is one of the IDAT run
+    bool rowsRead = false;
+    bool streamEnded = false;  // inflate has met the end of the zlib stream
+
+    z_stream zs{};
+    bool zlibOpen = false;
+    std::vector<uint8_t> input;
+
+    ~State() {
+        if (zlibOpen) inflateEnd(&zs);
+        if (file != nullptr) std::fclose(file);
+    }
+
+    bool Fail(std::string* error, const std::string& what) {
+        *error = path + " is damaged: " + what;
         return false;
     }
-    int w = 0, h = 0, channels = 0;
-    const int size = int(bytes.size());
-    if (!stbi_info_from_memory(bytes.data(), size, &w, &h, &channels)) {
-        *error = path + " is not a PNG image (" + stbi_failure_reason() + ")";
+
+    bool Read(void* to, size_t n, std::string* error) {
+        const size_t got = std::fread(to, 1, n, file);
+        offset += got;
+        if (got == n) return true;
+        if (std::ferror(file)) {
+            *error = "cannot read " + path + " (" + std::strerror(errno) + ")";
+            return false;
+        }
+        return Fail(error, "it ends after " + std::to_string(offset) + " bytes, inside the " + TypeName(chunkType) +
+                               " chunk (the file is truncated)");
+    }
+
+    // The next chunk's length and type; its data follows.
+    bool BeginChunk(std::string* error) {
+        uint8_t head[8];
+        const size_t got = std::fread(head, 1, 8, file);
+        offset += got;
+        if (got != 8) {
+            if (std::ferror(file)) {
+                *error = "cannot read " + path + " (" + std::strerror(errno) + ")";
+                return false;
+            }
+            return Fail(error, "it ends after " + std::to_string(offset) + " bytes, before its IEND chunk (the file is truncated)");
+        }
+        const uint32_t length = Get32(head);
+        chunkType = Get32(head + 4);
+        if (!ValidType(chunkType) || length > 0x7FFFFFFFu)
+            return Fail(error, "no chunk begins at byte " + std::to_string(offset - 8));
+        chunkLeft = length;
+        crc = uint32_t(crc32(0, head + 4, 4));
+        return true;
+    }
+
+    bool ReadData(uint8_t* to, size_t n, std::string* error) {
+        if (!Read(to, n, error)) return false;
+        crc = uint32_t(crc32(crc, to, uInt(n)));
+        chunkLeft -= uint32_t(n);
+        return true;
+    }
+
+    // Reads what is left of the chunk's data and checks its CRC.
+    bool EndChunk(std::string* error) {
+        uint8_t piece[4096];
+        while (chunkLeft > 0)
+            if (!ReadData(piece, std::min<size_t>(chunkLeft, sizeof piece), error)) return false;
+        uint8_t stored[4];
+        if (!Read(stored, 4, error)) return false;
+        if (Get32(stored) != crc) return Fail(error, "the CRC of its " + TypeName(chunkType) + " chunk does not match");
+        return true;
+    }
+
+    // Gives inflate more of the IDAT run: 1 when it has input, 0 when the
+    // run is over (the next chunk's header is read), -1 on an error.
+    int Feed(std::string* error) {
+        while (inImageData && chunkLeft == 0) {
+            if (!EndChunk(error) || !BeginChunk(error)) return -1;
+            inImageData = chunkType == kIDAT;
+        }
+        if (!inImageData) return 0;
+        const size_t n = std::min<size_t>(chunkLeft, input.size());
+        if (!ReadData(input.data(), n, error)) return -1;
+        zs.next_in = input.data();
+        zs.avail_in = uInt(n);
+        return 1;
+    }
+
+    bool InflateFailed(int status, std::string* error) {
+        if (status == Z_MEM_ERROR) {
+            *error = "out of memory while reading " + path;
+            return false;
+        }
+        return Fail(error, std::string("its compressed image data is broken (zlib: ") +
+                               (zs.msg != nullptr ? zs.msg : status == Z_NEED_DICT ? "asks for a dictionary" : "error") + ")");
+    }
+
+    // Exactly n bytes of the decompressed stream.
+    bool Inflate(uint8_t* to, size_t n, std::string* error) {
+        if (streamEnded) return Fail(error, "its compressed image data ends before the last row");
+        zs.next_out = to;
+        zs.avail_out = uInt(n);
+        while (zs.avail_out > 0) {
+            if (zs.avail_in == 0) {
+                const int fed = Feed(error);
+                if (fed < 0) return false;
+                if (fed == 0) return Fail(error, "its image data ends early (rows are missing)");
+            }
+            const int status = inflate(&zs, Z_NO_FLUSH);
+            if (status == Z_STREAM_END) {
+                streamEnded = true;
+                if (zs.avail_out > 0) return Fail(error, "its compressed image data ends before the last row");
+                break;
+            }
+            if (status != Z_OK && status != Z_BUF_ERROR) return InflateFailed(status, error);
+        }
+        return true;
+    }
+
+    // After the last row: the zlib stream must end there (its Adler-32 is
+    // checked on the way), and nothing may follow it in the IDAT run.
+    bool EndImageData(std::string* error) {
+        while (!streamEnded) {
+            uint8_t extra;
+            zs.next_out = &extra;
+            zs.avail_out = 1;
+            if (zs.avail_in == 0) {
+                const int fed = Feed(error);
+                if (fed < 0) return false;
+                if (fed == 0) return Fail(error, "its compressed image data stops before its end and checksum");
+            }
+            const int status = inflate(&zs, Z_NO_FLUSH);
+            if (zs.avail_out == 0) return Fail(error, "it holds more image data than its size needs");
+            streamEnded = status == Z_STREAM_END;
+            if (streamEnded) break;
+            if (status != Z_OK && status != Z_BUF_ERROR) return InflateFailed(status, error);
+        }
+        if (zs.avail_in > 0) return Fail(error, "bytes follow the end of its compressed image data");
+        for (;;) {
+            const int fed = Feed(error);
+            if (fed < 0) return false;
+            if (fed == 0) return true;
+            if (zs.avail_in > 0) return Fail(error, "bytes follow the end of its compressed image data");
+        }
+    }
+
+    int outChannels() const {
+        if (colourType == 3) return haveTransparency ? 4 : 3;
+        return fileChannels + (colourKey ? 1 : 0);
+    }
+
+    // One unfiltered row of n pixels into file values, channels expanded.
+    void Expand(const uint8_t* row, int n, uint16_t* out) const {
+        const int channels = outChannels();
+        if (depth == 16) {
+            for (int x = 0; x < n; ++x, row += 2 * fileChannels, out += channels) {
+                bool keyed = colourKey;
+                for (int c = 0; c < fileChannels; ++c) {
+                    out[c] = uint16_t(row[2 * c] << 8 | row[2 * c + 1]);
+                    keyed = keyed && out[c] == key[c];
+                }
+                if (colourKey) out[fileChannels] = keyed ? 0 : 65535;
+            }
+            return;
+        }
+        if (depth == 8 && colourType != 3) {
+            for (int x = 0; x < n; ++x, row += fileChannels, out += channels) {
+                bool keyed = colourKey;
+                for (int c = 0; c < fileChannels; ++c) {
+                    out[c] = row[c];
+                    keyed = keyed && out[c] == key[c];
+                }
+                if (colourKey) out[fileChannels] = keyed ? 0 : 255;
+            }
+            return;
+        }
+        // Grey or palette indices, 1 to 8 bits, the first pixel in the high bits.
+        const int mask = (1 << depth) - 1;
+        for (int x = 0; x < n; ++x, out += channels) {
+            const int bit = x * depth;
+            const int v = row[bit >> 3] >> (8 - depth - (bit & 7)) & mask;
+            if (colourType == 3) {
+                // An index past the palette's end is black and opaque.
+                const uint8_t* entry = palette[v];
+                for (int c = 0; c < channels; ++c) out[c] = v < paletteSize ? entry[c] : (c == 3 ? 255 : 0);
+            } else {
+                out[0] = uint16_t(v * kGreyScale[depth]);
+                if (colourKey) out[1] = v == key[0] ? 0 : 255;
+            }
+        }
+    }
+};
+
+PngReader::PngReader() = default;
+PngReader::~PngReader() = default;
+
+bool PngReader::Open(const std::string& path, std::string* error) {
+    state_ = std::make_unique<State>();
+    info_ = PngInfo{};
+    State& s = *state_;
+    s.path = path;
+    s.file = OpenFile(path, "rb");
+    if (s.file == nullptr) {
+        *error = "cannot read " + path + " (" + std::strerror(errno) + ")";
         return false;
     }
-    const bool sixteen = stbi_is_16_bit_from_memory(bytes.data(), size) != 0;
-    image->width = w, image->height = h, image->channels = channels, image->bits = sixteen ? 16 : 8;
-    const size_t count = size_t(w) * h * channels;
-    image->samples.resize(count);
-    if (sixteen) {
-        stbi_us* pixels = stbi_load_16_from_memory(bytes.data(), size, &w, &h, &channels, 0);
-        if (pixels == nullptr) {
-            *error = path + ": " + stbi_failure_reason();
+    uint8_t signature[8];
+    const size_t got = std::fread(signature, 1, 8, s.file);
+    s.offset = got;
+    if (std::ferror(s.file)) {
+        *error = "cannot read " + path + " (" + std::strerror(errno) + ")";
+        return false;
+    }
+    if (std::memcmp(signature, kSignature, got) != 0) {
+        *error = path + " is not a PNG image";
+        return false;
+    }
+    if (got < 8)
+        return s.Fail(error, "it ends after " + std::to_string(got) + " bytes, inside the PNG signature (the file is truncated)");
+
+    if (!s.BeginChunk(error)) return false;
+    if (s.chunkType != kIHDR) return s.Fail(error, "its first chunk is " + TypeName(s.chunkType) + ", not IHDR");
+    if (s.chunkLeft != 13) return s.Fail(error, "its IHDR chunk has " + std::to_string(s.chunkLeft) + " bytes, not 13");
+    uint8_t header[13];
+    if (!s.ReadData(header, 13, error) || !s.EndChunk(error)) return false;
+    const uint32_t width = Get32(header), height = Get32(header + 4);
+    s.depth = header[8];
+    s.colourType = header[9];
+    const bool depthFits = s.colourType == 0   ? (s.depth == 1 || s.depth == 2 || s.depth == 4 || s.depth == 8 || s.depth == 16)
+                           : s.colourType == 3 ? (s.depth == 1 || s.depth == 2 || s.depth == 4 || s.depth == 8)
+                           : (s.colourType == 2 || s.colourType == 4 || s.colourType == 6) ? (s.depth == 8 || s.depth == 16)
+                                                                                              : false;
+    if (width == 0 || height == 0 || width > 0x7FFFFFFFu || height > 0x7FFFFFFFu)
+        return s.Fail(error, "its header gives a size of " + std::to_string(width) + " x " + std::to_string(height));
+    if (!depthFits)
+        return s.Fail(error, "its header gives colour type " + std::to_string(s.colourType) + " at " +
+                                 std::to_string(s.depth) + " bits, which PNG does not have");
+    if (header[10] != 0 || header[11] != 0 || header[12] > 1)
+        return s.Fail(error, "its header names an unknown compression, filter or interlace method");
+    static const int kFileChannels[7] = {1, 0, 3, 1, 2, 0, 4};
+    s.fileChannels = kFileChannels[s.colourType];
+
+    for (;;) {
+        if (!s.BeginChunk(error)) return false;
+        const uint32_t type = s.chunkType;
+        if (type == kIDAT) break;
+        if (type == kIHDR) return s.Fail(error, "it has a second IHDR chunk");
+        if (type == kIEND) return s.Fail(error, "it has no image data (IEND before any IDAT chunk)");
+        if (type == kPLTE) {
+            if (s.havePalette || s.haveTransparency) return s.Fail(error, "its PLTE chunk comes twice or after tRNS");
+            if (s.colourType == 0 || s.colourType == 4) return s.Fail(error, "it has a palette on a grey image");
+            if (s.chunkLeft % 3 != 0 || s.chunkLeft == 0 || s.chunkLeft > 768)
+                return s.Fail(error, "its PLTE chunk has " + std::to_string(s.chunkLeft) + " bytes");
+            uint8_t entries[768];
+            const uint32_t n = s.chunkLeft / 3;
+            if (!s.ReadData(entries, s.chunkLeft, error) || !s.EndChunk(error)) return false;
+            for (uint32_t i = 0; i < n; ++i)
+                s.palette[i][0] = entries[3 * i], s.palette[i][1] = entries[3 * i + 1], s.palette[i][2] = entries[3 * i + 2],
+                s.palette[i][3] = 255;
+            s.paletteSize = int(n);
+            s.havePalette = true;
+            continue;
+        }
+        if (type == kTRNS) {
+            if (s.haveTransparency) return s.Fail(error, "it has a second tRNS chunk");
+            if (s.colourType == 4 || s.colourType == 6) return s.Fail(error, "it has a tRNS chunk on an image with alpha");
+            if (s.colourType == 3 && !s.havePalette) return s.Fail(error, "its tRNS chunk comes before PLTE");
+            const uint32_t expected = s.colourType == 0 ? 2 : s.colourType == 2 ? 6 : uint32_t(s.paletteSize);
+            if (s.colourType == 3 ? s.chunkLeft > expected : s.chunkLeft != expected)
+                return s.Fail(error, "its tRNS chunk has " + std::to_string(s.chunkLeft) + " bytes");
+            uint8_t data[256];
+            const uint32_t n = s.chunkLeft;
+            if (!s.ReadData(data, n, error) || !s.EndChunk(error)) return false;
+            if (s.colourType == 3) {
+                for (uint32_t i = 0; i < n; ++i) s.palette[i][3] = data[i];
+            } else {
+                for (uint32_t c = 0; c < n / 2; ++c) s.key[c] = uint16_t(data[2 * c] << 8 | data[2 * c + 1]);
+                s.colourKey = true;
+            }
+            s.haveTransparency = true;
+            continue;
+        }
+        if (Critical(type)) {
+            // A damaged type looks unknown too: the CRC tells them apart.
+            if (!s.EndChunk(error)) return false;
+            *error = path + " uses the PNG chunk " + TypeName(type) + ", which this reader does not know";
             return false;
         }
-        std::memcpy(image->samples.data(), pixels, count * 2);
-        stbi_image_free(pixels);
-    } else {
-        stbi_uc* pixels = stbi_load_from_memory(bytes.data(), size, &w, &h, &channels, 0);
-        if (pixels == nullptr) {
-            *error = path + ": " + stbi_failure_reason();
+        if (!s.EndChunk(error)) return false;
+    }
+    if (s.colourType == 3 && !s.havePalette) return s.Fail(error, "it is a palette image without a PLTE chunk");
+    s.inImageData = true;
+    info_.width = int(width);
+    info_.height = int(height);
+    info_.channels = s.outChannels();
+    info_.bits = s.depth == 16 ? 16 : 8;
+    info_.interlaced = header[12] == 1;
+    return true;
+}
+
+bool PngReader::ReadRows(const PngRowSink& sink, std::string* error) {
+    if (!state_ || !state_->inImageData || state_->rowsRead) {
+        *error = "no PNG file is open for reading";
+        return false;
+    }
+    State& s = *state_;
+    s.rowsRead = true;
+    const int bitsPerPixel = s.depth * s.fileChannels;
+    const size_t filterStep = size_t(std::max(1, bitsPerPixel / 8));  // bytes to the corresponding byte of the pixel to the left
+    const uint64_t widest = (uint64_t(info_.width) * bitsPerPixel + 7) / 8;
+    const uint64_t scratch = uint64_t(info_.width) * info_.channels;
+    if (widest + 1 > PTRDIFF_MAX / 4 || scratch > PTRDIFF_MAX / 4) {
+        *error = s.path + " is too wide for this host to read (" + std::to_string(info_.width) + " pixels)";
+        return false;
+    }
+    std::vector<uint8_t> previous, current;
+    std::vector<uint16_t> samples;
+    try {
+        previous.resize(size_t(widest) + 1);
+        current.resize(size_t(widest) + 1);
+        samples.resize(size_t(scratch));
+        s.input.resize(kInputPiece);
+    } catch (const std::bad_alloc&) {
+        *error = "out of memory for the rows of " + s.path;
+        return false;
+    }
+    s.zs = z_stream{};
+    if (inflateInit(&s.zs) != Z_OK) {
+        *error = "out of memory for the decompressor of " + s.path;
+        return false;
+    }
+    s.zlibOpen = true;
+
+    const int passes = info_.interlaced ? 7 : 1;
+    for (int pass = 0; pass < passes; ++pass) {
+        const int x0 = info_.interlaced ? kPassX0[pass] : 0, y0 = info_.interlaced ? kPassY0[pass] : 0;
+        const int dx = info_.interlaced ? kPassDx[pass] : 1, dy = info_.interlaced ? kPassDy[pass] : 1;
+        const int width = PassSize(info_.width, x0, dx), height = PassSize(info_.height, y0, dy);
+        if (width == 0 || height == 0) continue;  // an empty pass has no rows, not even filter bytes
+        const size_t rowBytes = size_t((uint64_t(width) * bitsPerPixel + 7) / 8);
+        std::fill(previous.begin(), previous.begin() + rowBytes + 1, 0);
+        for (int r = 0; r < height; ++r) {
+            if (!s.Inflate(current.data(), rowBytes + 1, error)) return false;
+            uint8_t* row = current.data() + 1;
+            const uint8_t* above = previous.data() + 1;
+            const size_t b = filterStep;
+            switch (current[0]) {
+                case 0: break;
+                case 1:
+                    for (size_t i = b; i < rowBytes; ++i) row[i] = uint8_t(row[i] + row[i - b]);
+                    break;
+                case 2:
+                    for (size_t i = 0; i < rowBytes; ++i) row[i] = uint8_t(row[i] + above[i]);
+                    break;
+                case 3:
+                    for (size_t i = 0; i < rowBytes; ++i)
+                        row[i] = uint8_t(row[i] + ((i >= b ? row[i - b] : 0) + above[i]) / 2);
+                    break;
+                case 4:
+                    for (size_t i = 0; i < rowBytes; ++i)
+                        row[i] = uint8_t(row[i] + Paeth(i >= b ? row[i - b] : 0, above[i], i >= b ? above[i - b] : 0));
+                    break;
+                default:
+                    return s.Fail(error, "row " + std::to_string(y0 + r * dy) + " has filter type " +
+                                             std::to_string(current[0]) + ", which PNG does not have");
+            }
+            s.Expand(row, width, samples.data());
+            sink(y0 + r * dy, x0, dx, width, samples.data());
+            std::swap(previous, current);
+        }
+    }
+    if (!s.EndImageData(error)) return false;
+    inflateEnd(&s.zs);
+    s.zlibOpen = false;
+
+    // The chunks after the image data, up to IEND; the header of the first
+    // of them has been read already.
+    for (;;) {
+        const uint32_t type = s.chunkType;
+        if (type == kIEND) {
+            if (s.chunkLeft != 0) return s.Fail(error, "its IEND chunk is not empty");
+            return s.EndChunk(error);
+        }
+        if (type == kIDAT) return s.Fail(error, "its IDAT chunks are not all together");
+        if (type == kIHDR || type == kPLTE || type == kTRNS)
+            return s.Fail(error, "its " + TypeName(type) + " chunk comes after the image data");
+        if (Critical(type)) {
+            if (!s.EndChunk(error)) return false;
+            *error = s.path + " uses the PNG chunk " + TypeName(type) + ", which this reader does not know";
             return false;
         }
-        for (size_t i = 0; i < count; ++i) image->samples[i] = pixels[i];
-        stbi_image_free(pixels);
+        if (!s.EndChunk(error) || !s.BeginChunk(error)) return false;
+    }
+}
+
+// ---------------------------------------------------------------- writing
+
+struct PngWriter::State {
+    std::string path;
+    std::FILE* file = nullptr;
+    std::vector<uint8_t> memory;
+    uint64_t written = 0;
+
+    int width = 0, height = 0, rows = 0;
+    size_t rowBytes = 0;
+    z_stream zs{};
+    bool zlibOpen = false;
+    std::vector<uint8_t> out;
+
+    uint32_t idatLimit;
+    bool chunkOpen = false;
+    uint64_t chunkStart = 0;  // where the open chunk's length field lies
+    uint32_t chunkLength = 0, crc = 0;
+
+    explicit State(uint32_t limit) : idatLimit(limit) {}
+    ~State() {
+        if (zlibOpen) deflateEnd(&zs);
+        if (file != nullptr) std::fclose(file);
+    }
+
+    bool WriteFailed(std::string* error) {
+        *error = "cannot write " + path + " (" + std::strerror(errno) + ")";
+        return false;
+    }
+
+    bool Put(const void* data, size_t n, std::string* error) {
+        if (file == nullptr) {
+            const auto* p = static_cast<const uint8_t*>(data);
+            memory.insert(memory.end(), p, p + n);
+        } else if (std::fwrite(data, 1, n, file) != n) {
+            return WriteFailed(error);
+        }
+        written += n;
+        return true;
+    }
+
+    // The length field of a chunk whose data is written by now.
+    bool Patch(uint64_t at, uint32_t value, std::string* error) {
+        uint8_t bytes[4];
+        Set32(bytes, value);
+        if (file == nullptr) {
+            std::memcpy(memory.data() + at, bytes, 4);
+            return true;
+        }
+        if (!Seek(file, int64_t(at), SEEK_SET) || std::fwrite(bytes, 1, 4, file) != 4 || !Seek(file, 0, SEEK_END) ||
+            uint64_t(Tell(file)) != written)
+            return WriteFailed(error);
+        return true;
+    }
+
+    bool Chunk(const char* type, const uint8_t* data, uint32_t n, std::string* error) {
+        uint8_t head[8];
+        Set32(head, n);
+        std::memcpy(head + 4, type, 4);
+        uLong c = crc32(0, head + 4, 4);
+        if (n > 0) c = crc32(c, data, n);
+        uint8_t tail[4];
+        Set32(tail, uint32_t(c));
+        return Put(head, 8, error) && (n == 0 || Put(data, n, error)) && Put(tail, 4, error);
+    }
+
+    bool CloseIdat(std::string* error) {
+        uint8_t tail[4];
+        Set32(tail, crc);
+        chunkOpen = false;
+        return Put(tail, 4, error) && Patch(chunkStart, chunkLength, error);
+    }
+
+    // Compressed bytes into IDAT chunks, opening one as needed; the length is
+    // filled in when the chunk closes.
+    bool Emit(const uint8_t* data, size_t n, std::string* error) {
+        while (n > 0) {
+            if (!chunkOpen) {
+                const uint8_t head[8] = {0, 0, 0, 0, 'I', 'D', 'A', 'T'};
+                chunkStart = written;
+                if (!Put(head, 8, error)) return false;
+                crc = uint32_t(crc32(0, head + 4, 4));
+                chunkLength = 0;
+                chunkOpen = true;
+            }
+            const size_t take = std::min<size_t>(n, idatLimit - chunkLength);
+            if (!Put(data, take, error)) return false;
+            crc = uint32_t(crc32(crc, data, uInt(take)));
+            chunkLength += uint32_t(take);
+            data += take, n -= take;
+            if (chunkLength == idatLimit && !CloseIdat(error)) return false;
+        }
+        return true;
+    }
+
+    bool Deflate(const uint8_t* data, size_t n, int flush, std::string* error) {
+        zs.next_in = const_cast<uint8_t*>(data);
+        zs.avail_in = uInt(n);
+        for (;;) {
+            zs.next_out = out.data();
+            zs.avail_out = uInt(out.size());
+            const int status = deflate(&zs, flush);
+            if (status == Z_STREAM_ERROR) {
+                *error = "the compressor failed while writing " + path;
+                return false;
+            }
+            if (!Emit(out.data(), out.size() - zs.avail_out, error)) return false;
+            if (flush == Z_FINISH ? status == Z_STREAM_END : (zs.avail_in == 0 && zs.avail_out > 0)) return true;
+        }
+    }
+};
+
+PngWriter::PngWriter(uint32_t idatLimit) : state_(std::make_unique<State>(std::max<uint32_t>(1, idatLimit))) {}
+PngWriter::~PngWriter() = default;
+
+bool PngWriter::Open(const std::string& path, int width, int height, int channels, int bits, std::string* error) {
+    static const uint8_t kColourType[5] = {0, 0, 4, 2, 6};
+    State& s = *state_;
+    s.path = path.empty() ? "the PNG in memory" : path;
+    if (width <= 0 || height <= 0 || channels < 1 || channels > 4 || (bits != 8 && bits != 16)) {
+        *error = "cannot write " + s.path + ": no PNG has that shape";
+        return false;
+    }
+    s.width = width, s.height = height;
+    s.rowBytes = size_t(width) * channels * (bits / 8);
+    s.out.resize(kOutputPiece);
+    if (deflateInit(&s.zs, 6) != Z_OK) {
+        *error = "out of memory for the compressor of " + s.path;
+        return false;
+    }
+    s.zlibOpen = true;
+    if (!path.empty()) {
+        s.file = OpenFile(path, "wb");
+        if (s.file == nullptr) {
+            *error = "cannot create " + path + " (" + std::strerror(errno) + ")";
+            return false;
+        }
+    }
+    uint8_t header[13];
+    Set32(header, uint32_t(width));
+    Set32(header + 4, uint32_t(height));
+    header[8] = uint8_t(bits);
+    header[9] = kColourType[channels];
+    header[10] = header[11] = header[12] = 0;  // deflate, adaptive filtering, no interlace
+    return s.Put(kSignature, 8, error) && s.Chunk("IHDR", header, 13, error);
+}
+
+size_t PngWriter::rowBytes() const { return state_->rowBytes; }
+
+bool PngWriter::WriteRow(const uint8_t* row, std::string* error) {
+    State& s = *state_;
+    if (!s.zlibOpen || s.rows >= s.height) {
+        *error = "cannot write " + s.path + ": more rows than the image has";
+        return false;
+    }
+    ++s.rows;
+    const uint8_t noFilter = 0;
+    return s.Deflate(&noFilter, 1, Z_NO_FLUSH, error) && s.Deflate(row, s.rowBytes, Z_NO_FLUSH, error);
+}
+
+bool PngWriter::Finish(std::string* error) {
+    State& s = *state_;
+    if (!s.zlibOpen || s.rows != s.height) {
+        *error = "cannot write " + s.path + ": " + std::to_string(s.rows) + " rows of " + std::to_string(s.height);
+        return false;
+    }
+    if (!s.Deflate(nullptr, 0, Z_FINISH, error)) return false;
+    deflateEnd(&s.zs);
+    s.zlibOpen = false;
+    if (s.chunkOpen && !s.CloseIdat(error)) return false;
+    if (!s.Chunk("IEND", nullptr, 0, error)) return false;
+    if (s.file != nullptr) {
+        std::FILE* f = s.file;
+        s.file = nullptr;
+        if (std::fclose(f) != 0) return s.WriteFailed(error);
     }
     return true;
+}
+
+std::vector<uint8_t>& PngWriter::bytes() { return state_->memory; }
+
+// ---------------------------------------------------------------- whole images
+
+bool ReadPng(const std::string& path, PngImage* image, std::string* error) {
+    PngReader reader;
+    if (!reader.Open(path, error)) return false;
+    const PngInfo& info = reader.info();
+    const uint64_t count = uint64_t(info.width) * info.height * info.channels;
+    if (count > PTRDIFF_MAX / 2) {
+        *error = path + " is too large to hold in memory";
+        return false;
+    }
+    image->width = info.width, image->height = info.height;
+    image->channels = info.channels, image->bits = info.bits;
+    try {
+        image->samples.assign(size_t(count), 0);
+    } catch (const std::bad_alloc&) {
+        *error = "out of memory for the samples of " + path;
+        return false;
+    }
+    const int channels = info.channels;
+    const size_t width = size_t(info.width);
+    uint16_t* out = image->samples.data();
+    return reader.ReadRows(
+        [&](int y, int x0, int step, int count, const uint16_t* samples) {
+            uint16_t* to = out + (size_t(y) * width + size_t(x0)) * channels;
+            for (int i = 0; i < count; ++i, to += size_t(step) * channels, samples += channels)
+                std::copy(samples, samples + channels, to);
+        },
+        error);
+}
+
+namespace {
+
+bool WriteImage(PngWriter& writer, const std::string& path, const PngImage& image, std::string* error) {
+    if (!writer.Open(path, image.width, image.height, image.channels, image.bits, error)) return false;
+    std::vector<uint8_t> row(writer.rowBytes());
+    const size_t perRow = size_t(image.width) * image.channels;
+    const uint16_t* v = image.samples.data();
+    for (int y = 0; y < image.height; ++y) {
+        uint8_t* to = row.data();
+        for (size_t i = 0; i < perRow; ++i, ++v) {
+            if (image.bits == 16) *to++ = uint8_t(*v >> 8);  // PNG stores big-endian
+            *to++ = uint8_t(*v);
+        }
+        if (!writer.WriteRow(row.data(), error)) return false;
+    }
+    return writer.Finish(error);
+}
+
+}  // namespace
+
+bool WritePng(const std::string& path, const PngImage& image, std::string* error) {
+    if (image.samples.size() != size_t(image.width) * image.height * image.channels) {
+        *error = "cannot write " + path + ": the samples do not fill the image";
+        return false;
+    }
+    PngWriter writer;
+    return WriteImage(writer, path, image, error);
 }
 
 std::vector<uint8_t> EncodePng(const PngImage& image) {
-    static const uint8_t kColourType[5] = {0, 0, 4, 2, 6};
-    const int bytesPerSample = image.bits == 16 ? 2 : 1;
-    const size_t rowBytes = size_t(image.width) * image.channels * bytesPerSample;
-    std::vector<uint8_t> raw;
-    raw.reserve((rowBytes + 1) * image.height);
-    size_t i = 0;
-    for (int y = 0; y < image.height; ++y) {
-        raw.push_back(0);  // no filter
-        for (size_t x = 0; x < size_t(image.width) * image.channels; ++x, ++i) {
-            const uint16_t v = image.samples[i];
-            if (bytesPerSample == 2) raw.push_back(uint8_t(v >> 8));  // PNG stores big-endian
-            raw.push_back(uint8_t(v));
-        }
-    }
-    uLongf packedSize = compressBound(uLong(raw.size()));
-    std::vector<uint8_t> packed(packedSize);
-    compress2(packed.data(), &packedSize, raw.data(), uLong(raw.size()), 6);
-    packed.resize(packedSize);
-
-    std::vector<uint8_t> out = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
-    std::vector<uint8_t> header;
-    Put32(header, uint32_t(image.width));
-    Put32(header, uint32_t(image.height));
-    header.push_back(uint8_t(image.bits));
-    header.push_back(kColourType[image.channels]);
-    header.push_back(0), header.push_back(0), header.push_back(0);
-    Chunk(out, "IHDR", header);
-    Chunk(out, "IDAT", packed);
-    Chunk(out, "IEND", {});
-    return out;
-}
-
-bool WritePng(const std::string& path, const PngImage& image, std::string* error) {
-    const std::vector<uint8_t> bytes = EncodePng(image);
-    FILE* f = OpenFile(path, "wb");
-    if (f == nullptr) {
-        *error = "cannot create " + path;
-        return false;
-    }
-    const bool ok = std::fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
-    if (std::fclose(f) != 0 || !ok) {
-        *error = "cannot write " + path;
-        return false;
-    }
-    return true;
+    PngWriter writer;
+    std::string error;
+    if (image.samples.size() != size_t(image.width) * image.height * image.channels ||
+        !WriteImage(writer, "", image, &error))
+        return {};
+    return std::move(writer.bytes());
 }
 
 }  // namespace filterhost

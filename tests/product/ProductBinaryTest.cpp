@@ -178,5 +178,16 @@ TEST_F(ProductBinaryTest, IconAndCursors) {
     }
 }
 
+// A filter run holds its image twice; the 32-bit host needs the 4 GB that a
+// 64-bit system gives a large-address-aware program for the largest images.
+TEST(HostBinaryTest, The32BitHostIsLargeAddressAware) {
+    PeImage host;
+    std::string error;
+    ASSERT_TRUE(host.Load(TAVIREL_HOST_FILE, &error)) << TAVIREL_HOST_FILE << ": " << error;
+    EXPECT_EQ(host.machine(), 0x14C);  // i386
+    EXPECT_TRUE(host.characteristics() & 0x0020) << "IMAGE_FILE_LARGE_ADDRESS_AWARE is not set";
+    EXPECT_FALSE(host.characteristics() & 0x2000) << "a DLL, not a program";
+}
+
 }  // namespace
 }  // namespace tavirel::test

@@ -12,6 +12,7 @@
 #include <string>
 
 #include "HostFixture.h"
+#include "files/PngTestFiles.h"
 #include "filterhost/lib/FilePaths.h"
 #include "filterhost/lib/PngFile.h"
 #include "plugin/persistence/ParameterCodec.h"
@@ -191,6 +192,90 @@ TEST(CommandLineTest, RefusalsAndFailuresWriteNothing) {
     EXPECT_EQ(Host("run", &output), 2);
     EXPECT_EQ(Host("run --help", &output), 0);
     EXPECT_NE(output.find("--prm FILE"), std::string::npos);
+}
+
+// FNV-1a of a file's bytes.
+uint64_t FileChecksum(const std::string& path) {
+    uint64_t h = 1469598103934665603ull;
+    for (char c : ReadFileBytes(path)) h = (h ^ uint8_t(c)) * 1099511628211ull;
+    return h;
+}
+
+TEST(CommandLineTest, OutputFilesAreTheSameBytesAsBefore) {
+    // The checksums of these runs' output files as the host wrote them when
+    // it decoded through stb_image and encoded in one piece: reading and
+    // writing row by row changed no byte.
+    FilterParameters p = DefaultSettings();
+    p.range = 1000;
+    const std::string prm = WriteParameterFile("same.prm", p);
+    const struct {
+        int channels, bits;
+        uint64_t checksum;
+    } runs[] = {{3, 8, 0x3ddc22c30139de04ull},
+                {4, 8, 0xdca79b2753bd4d45ull},
+                {3, 16, 0xdc58be7186085ec3ull},
+                {4, 16, 0xda5b63faa35f7f04ull}};
+    for (const auto& run : runs) {
+        const std::string in = WriteInput("same-in.png", RandomPng(run.channels, run.bits, 300 + uint64_t(run.bits + run.channels)));
+        const std::string out = Folder() + "same-out.png";
+        std::string output;
+        ASSERT_EQ(Host(RunArguments(in, out, "--prm " + Quoted(prm)), &output), 0) << output;
+        EXPECT_EQ(FileChecksum(out), run.checksum) << run.channels << " channels at " << run.bits << " bits: 0x" << std::hex << FileChecksum(out);
+    }
+}
+
+TEST(CommandLineTest, InterlacedAndPaletteInputsRunLikeTheirPlainTwins) {
+    FilterParameters p = DefaultSettings();
+    p.range = 1000;
+    const std::string prm = WriteParameterFile("twins.prm", p);
+    TestRandom random(404);
+    TestPng png;
+    png.width = 45, png.height = 31, png.depth = 16, png.colourType = 6;
+    for (int i = 0; i < 45 * 31 * 4; ++i) png.values.push_back(uint16_t(random.UpTo(65535)));
+    TestPng palette;
+    palette.width = 45, palette.height = 31, palette.depth = 4, palette.colourType = 3;
+    for (int i = 0; i < 16 * 3; ++i) palette.palette.push_back(uint8_t(random.UpTo(255)));
+    for (int i = 0; i < 45 * 31; ++i) palette.values.push_back(uint16_t(random.UpTo(15)));
+    for (TestPng* input : {&png, &palette}) {
+        std::string outputs[2], output;
+        for (bool interlaced : {false, true}) {
+            input->interlaced = interlaced;
+            const std::string in = Folder() + "twin.png", out = Folder() + (interlaced ? "twin-b.png" : "twin-a.png");
+            ASSERT_TRUE(WriteBytes(in, BuildPng(*input)));
+            ASSERT_EQ(Host(RunArguments(in, out, "--prm " + Quoted(prm)), &output), 0) << output;
+            outputs[interlaced] = ReadFileBytes(out);
+        }
+        EXPECT_GT(outputs[0].size(), 100u);
+        EXPECT_EQ(outputs[0], outputs[1]) << "depth " << input->depth;
+    }
+}
+
+TEST(CommandLineTest, DamagedAndOversizedInputsAreRefused) {
+    const std::string prm = WriteParameterFile("refuse.prm", DefaultSettings());
+    const std::string in = WriteInput("damaged-in.png", RandomPng(3, 8, 12));
+    std::string file = ReadFileBytes(in);
+    file[file.size() - 30] = char(file[file.size() - 30] ^ 0x04);  // one bit of the image data
+    std::ofstream(in, std::ios::binary | std::ios::trunc).write(file.data(), std::streamsize(file.size()));
+    const std::string out = Folder() + "damaged-out.png";
+    std::remove(out.c_str());
+    std::string output;
+    EXPECT_EQ(Host(RunArguments(in, out, "--prm " + Quoted(prm)), &output), 2) << output;
+    EXPECT_NE(output.find("damaged-in.png is damaged"), std::string::npos) << output;
+    EXPECT_FALSE(Exists(out));
+
+    file.resize(file.size() / 2);
+    std::ofstream(in, std::ios::binary | std::ios::trunc).write(file.data(), std::streamsize(file.size()));
+    EXPECT_EQ(Host(RunArguments(in, out, "--prm " + Quoted(prm)), &output), 2) << output;
+    EXPECT_NE(output.find("truncated"), std::string::npos) << output;
+    EXPECT_FALSE(Exists(out));
+
+    // 30000 x 30000 RGBA at 16 bits is 7.2 GB: refused from its header alone.
+    TestPng huge;
+    huge.width = huge.height = 30000, huge.depth = 16, huge.colourType = 6;
+    ASSERT_TRUE(WriteBytes(in, BuildPng(huge, Compress(Bytes(100, 0)))));
+    EXPECT_EQ(Host(RunArguments(in, out, "--prm " + Quoted(prm)), &output), 2) << output;
+    EXPECT_NE(output.find("out of memory"), std::string::npos) << output;
+    EXPECT_FALSE(Exists(out));
 }
 
 TEST(CommandLineTest, RawParameterHandleRoundTrip) {

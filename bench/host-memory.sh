@@ -1,0 +1,80 @@
+#!/bin/sh
+# bench/host-memory.sh [--exe FILTERHOST.EXE] [--wine32] [SIDExBITS ...]
+#
+# The peak memory of whole runs of the i686 host (filterhost run with the
+# red-to-teal example) on square RGB PNG files, against the raw image size
+# (side x side x 3 samples) and the file's size. Each input is made by
+# make-bench-png (native build) and each output is read back whole, every
+# chunk and the stream checked, before its figure counts.
+#
+# The peak is the Wine process's maximum resident set, as GNU time reports
+# it; the host's exit status and first message are shown for a failed run.
+# By default the 32-bit host runs under 64-bit Wine (a 64-bit prefix, where a
+# large-address-aware program has 4 GB); --wine32 uses the build's 32-bit
+# prefix. --exe measures another build of the host (its Tavirel.8bf beside it).
+# Default sizes: 2000x8 6000x8 6000x16 12000x8 8000x16.
+set -eu
+top=$(cd "$(dirname "$0")/.." && pwd)
+exe="$top/build/i686/bin/filterhost.exe"
+prefix="$top/build/i686/wineprefix64"
+arch=win64
+while [ $# -gt 0 ]; do
+    case "$1" in
+        --exe) exe=$(cd "$(dirname "$2")" && pwd)/$(basename "$2"); shift 2 ;;
+        --wine32) prefix="$top/build/i686/wineprefix"; arch=win32; shift ;;
+        *) break ;;
+    esac
+done
+cases=${*:-2000x8 6000x8 6000x16 12000x8 8000x16}
+
+if [ -z "${DISPLAY:-}" ]; then
+    exec xvfb-run --auto-servernum --server-args="-screen 0 1280x1024x24" "$0" \
+        --exe "$exe" $([ "$arch" = win32 ] && echo --wine32) $cases
+fi
+
+for tree in native i686; do
+    if [ -f "$top/build/$tree/build.ninja" ]; then
+        ninja -C "$top/build/$tree" --quiet $([ $tree = native ] && echo make-bench-png examples || echo filterhost Tavirel) >/dev/null
+    else
+        TAVIREL_QUIET_BUILD=1 "$top/scripts/build.sh" "$tree" >/dev/null
+    fi
+done
+make="$top/build/native/bench/make-bench-png"
+prm="$top/build/native/examples/red-to-teal.prm"
+plugin="$(dirname "$exe")/Tavirel.8bf"
+
+export WINEPREFIX="$prefix" WINEARCH="$arch" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+if [ ! -f "$WINEPREFIX/system.reg" ]; then
+    if [ "$arch" = win64 ]; then /usr/lib/wine/wine64 wineboot.exe --init >/dev/null 2>&1 || true
+    else /usr/lib/wine/wine wineboot.exe --init >/dev/null 2>&1 || true; fi
+    wineserver --wait || true
+fi
+# A running server, so that none is started as the measured process's child.
+wineserver -p
+work=$(mktemp -d "${TMPDIR:-/tmp}/host-memory.XXXXXX")
+trap 'rm -rf "$work"; wineserver -k 2>/dev/null || true' EXIT
+
+mb() { awk -v b="$1" 'BEGIN { printf "%.0f", b / 1048576 }'; }
+echo "host: $exe ($arch prefix)"
+printf '%-12s %9s %9s %9s %10s %12s  %s\n' image "raw MB" "file MB" "peak MB" "peak/raw" "3*raw+file" result
+for c in $cases; do
+    side=${c%x*}
+    bits=${c#*x}
+    in="$work/in.png"
+    out="$work/out.png"
+    "$make" "$in" "$side" "$bits"
+    raw=$((side * side * 3 * bits / 8))
+    file=$(stat -c %s "$in")
+    status=0
+    /usr/bin/time -f %M -o "$work/rss" /usr/lib/wine/wine "$exe" run "$plugin" "$in" "$out" --prm "$prm" --quiet \
+        2>"$work/err" || status=$?
+    peak=$(($(tail -n 1 "$work/rss") * 1024))
+    if [ $status -eq 0 ] && "$make" --check "$out" "$side" "$bits"; then
+        result=ok
+    else
+        result="exit $status: $(head -c 160 "$work/err" | tr '\r\n' '  ')"
+    fi
+    printf '%-12s %9s %9s %9s %10s %12s  %s\n' "${side}² ${bits}-bit" "$(mb $raw)" "$(mb "$file")" "$(mb $peak)" \
+        "$(awk -v p="$peak" -v r="$raw" 'BEGIN { printf "%.2f", p / r }')" "$(mb $((3 * raw + file)))" "$result"
+    rm -f "$in" "$out"
+done
