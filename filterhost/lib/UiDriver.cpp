@@ -54,7 +54,59 @@ void ClickAt(int x, int y) {
     SendInput(2, &inputs[1], sizeof(INPUT));
 }
 
+// A screen position as SendInput's normalised coordinate on an axis of
+// `extent` pixels, rounded up: the system maps n back to (n x extent) >> 16,
+// which then lands on the pixel itself rather than the one before.
+LONG Normalised(int position, int extent) { return LONG((int64_t(position) * 65536 + extent - 1) / extent); }
+
+void SendPointer(const PointerStep& step) {
+    INPUT in{};
+    in.type = INPUT_MOUSE;
+    switch (step.kind) {
+        case PointerStep::Move:
+            in.mi.dx = Normalised(step.x, GetSystemMetrics(SM_CXSCREEN));
+            in.mi.dy = Normalised(step.y, GetSystemMetrics(SM_CYSCREEN));
+            in.mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
+            break;
+        case PointerStep::Press: in.mi.dwFlags = MOUSEEVENTF_LEFTDOWN; break;
+        case PointerStep::Release: in.mi.dwFlags = MOUSEEVENTF_LEFTUP; break;
+    }
+    SendInput(1, &in, sizeof(INPUT));
+}
+
 }  // namespace
+
+ScreenPixels CaptureClientPixels(HWND window) {
+    ScreenPixels shot;
+    RECT r;
+    if (!GetClientRect(window, &r)) return shot;
+    POINT origin{0, 0};
+    ClientToScreen(window, &origin);
+    const int w = r.right - r.left, h = r.bottom - r.top;
+    if (w <= 0 || h <= 0) return shot;
+    HDC screen = GetDC(nullptr);
+    HDC memory = CreateCompatibleDC(screen);
+    BITMAPINFO info{};
+    info.bmiHeader.biSize = sizeof info.bmiHeader;
+    info.bmiHeader.biWidth = w;
+    info.bmiHeader.biHeight = -h;
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    void* bits = nullptr;
+    HBITMAP bitmap = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    HGDIOBJ old = SelectObject(memory, bitmap);
+    BitBlt(memory, 0, 0, w, h, screen, origin.x, origin.y, SRCCOPY);
+    GdiFlush();
+    shot.width = w, shot.height = h;
+    shot.pixels.resize(size_t(w) * size_t(h));
+    const auto* px = static_cast<const uint32_t*>(bits);
+    for (size_t i = 0; i < shot.pixels.size(); ++i) shot.pixels[i] = px[i] & 0xFFFFFFu;
+    SelectObject(memory, old);
+    DeleteObject(bitmap);
+    DeleteDC(memory);
+    ReleaseDC(nullptr, screen);
+    return shot;
+}
 
 bool CaptureWindow(HWND window, const std::string& path) {
     RECT r;
@@ -112,8 +164,37 @@ void UiDriver::Record(const UiEvent& event) {
     events_.push_back(event);
 }
 
+void UiDriver::QueuePointer(const std::vector<PointerStep>& steps) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    pointerSteps_.insert(pointerSteps_.end(), steps.begin(), steps.end());
+}
+
+bool UiDriver::PointerIdle() {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return pointerSteps_.empty() && !pointerBusy_;
+}
+
+void UiDriver::RunPointerSteps() {
+    for (;;) {
+        PointerStep step;
+        {
+            std::lock_guard<std::mutex> lock(mutex_);
+            if (pointerSteps_.empty()) {
+                pointerBusy_ = false;
+                return;
+            }
+            step = pointerSteps_.front();
+            pointerSteps_.pop_front();
+            pointerBusy_ = true;
+        }
+        SendPointer(step);
+        Sleep(DWORD(step.pauseMs));
+    }
+}
+
 void UiDriver::Loop() {
     while (!stop_) {
+        RunPointerSteps();
         Found found;
         EnumWindows(CollectOwnDialogs, reinterpret_cast<LPARAM>(&found));
         for (HWND w : found.windows) {

@@ -6,6 +6,7 @@
 #include <windows.h>
 
 #include <atomic>
+#include <cstdint>
 #include <deque>
 #include <mutex>
 #include <string>
@@ -15,6 +16,13 @@
 namespace filterhost {
 
 enum class AboutAnswer { Click, Enter, Escape, DoubleClickThenEscape };
+
+// One step of the pointer, in screen pixels; the driver waits pauseMs after it.
+struct PointerStep {
+    enum Kind { Move, Press, Release } kind;
+    int x = 0, y = 0;  // where to move (Move only)
+    int pauseMs = 30;
+};
 
 struct UiEvent {
     std::string kind;      // "message", "about", "file"
@@ -41,7 +49,15 @@ public:
     void AnswerFileDialogs(const std::vector<std::string>& names);
     std::vector<UiEvent> Events();
 
+    // Moves, presses and releases the left button through SendInput from the
+    // driver's thread, in order, while the caller's thread goes on handling
+    // its windows' messages. A modifier key is not touched.
+    void QueuePointer(const std::vector<PointerStep>& steps);
+    // true once every queued pointer step has been sent and its pause is over.
+    bool PointerIdle();
+
 private:
+    void RunPointerSteps();
     void Loop();
     void Handle(HWND window);
     void AnswerAbout(HWND window, UiEvent& event);
@@ -52,6 +68,8 @@ private:
     std::mutex mutex_;
     std::vector<UiEvent> events_;
     std::deque<std::string> fileAnswers_;
+    std::deque<PointerStep> pointerSteps_;
+    bool pointerBusy_ = false;
     std::vector<HWND> handled_;
     std::string screenshotPath_;
     std::thread thread_;
@@ -59,5 +77,13 @@ private:
 
 // Saves a window's current pixels (as shown on screen) as an 8-bit RGB PNG.
 bool CaptureWindow(HWND window, const std::string& path);
+
+// A window's client area as shown on screen, 0x00RRGGBB row by row.
+struct ScreenPixels {
+    int width = 0, height = 0;
+    std::vector<uint32_t> pixels;
+    uint32_t At(int x, int y) const { return pixels[size_t(y) * size_t(width) + size_t(x)]; }
+};
+ScreenPixels CaptureClientPixels(HWND window);
 
 }  // namespace filterhost
