@@ -381,6 +381,24 @@ TEST_F(PreviewTest, TheGreyAreaPicksNothing) {
     EXPECT_FALSE(open.notices().back().hasRecord);
 }
 
+TEST_F(PreviewTest, ADialogBehindAnotherWindowHearsNothing) {
+    OpenPreview open(plugin_, UniformDocument(100, 80, {200, 100, 0}), VividSettings());
+    // Another window of this program, away from the dialog, takes the front.
+    HWND other = CreateWindowExA(0, "STATIC", "in front", WS_POPUP | WS_VISIBLE, 900, 700, 200, 100, nullptr, nullptr,
+                                 GetModuleHandleA(nullptr), nullptr);
+    ASSERT_NE(other, nullptr);
+    SetForegroundWindow(other);
+    PumpMessages(100);
+    ASSERT_EQ(GetForegroundWindow(), other);
+    open.ClearNotices();
+    MoveTo(open.ToScreen(164, 121));
+    MoveTo(open.ToScreen(166, 122));
+    EXPECT_TRUE(open.notices().empty());
+    EXPECT_NE(GetCapture(), open.preview());
+    EXPECT_EQ(GetCursor(), LoadCursorA(nullptr, MAKEINTRESOURCEA(32512)));
+    DestroyWindow(other);
+}
+
 // The sample at a client point, straight from the plug-in.
 struct Sampled {
     int result;
