@@ -41,6 +41,10 @@ struct HostOptions {
     // (as hosts with tiled memory do) instead of guarded copies. Faster, but
     // an overrun is no longer caught at once.
     bool directBuffers = false;
+    // The common controls' bar classes registered before the plug-in is
+    // loaded (PluginModule::Load takes this); without them a dialog with a
+    // trackbar cannot be created.
+    bool barClasses = true;
 };
 
 struct AdvanceEvent {

@@ -1,5 +1,7 @@
 #include "PluginModule.h"
 
+#include "CommonControls.h"
+
 namespace filterhost {
 namespace {
 
@@ -28,7 +30,8 @@ PluginModule::~PluginModule() {
     if (module_ != nullptr) FreeLibrary(module_);
 }
 
-bool PluginModule::Load(const std::string& path, std::string* error) {
+bool PluginModule::Load(const std::string& path, std::string* error, bool barClasses) {
+    PrepareBarClasses(barClasses);
     module_ = LoadLibraryA(path.c_str());
     if (module_ == nullptr) {
         *error = "cannot load " + path + " (system error " + std::to_string(GetLastError()) + ")";

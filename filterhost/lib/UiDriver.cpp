@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "DialogDriver.h"
 #include "PngFile.h"
 
 namespace filterhost {
@@ -154,6 +155,11 @@ void UiDriver::SetScreenshotPath(const std::string& path) {
     screenshotPath_ = path;
 }
 
+void UiDriver::SetDialogScreenshotPath(const std::string& path) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    dialogScreenshotPath_ = path;
+}
+
 std::vector<UiEvent> UiDriver::Events() {
     std::lock_guard<std::mutex> lock(mutex_);
     return events_;
@@ -233,6 +239,13 @@ void UiDriver::Handle(HWND window) {
     UiEvent event;
     event.caption = WindowText(window);
     GetWindowRect(window, &event.rect);
+    // The parameter dialog carries a bitmap too, so it is told apart first.
+    if (IsParameterDialog(window)) {
+        event.kind = "parameters";
+        NoteParameterDialog(window, event);
+        Record(event);
+        return;
+    }
     // The about box's picture has the same id as a message box's text, so
     // the picture decides first.
     if (BitmapPicture(window) != nullptr) {
@@ -273,6 +286,34 @@ void UiDriver::Handle(HWND window) {
         Record(event);
         PostMessageA(window, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), LPARAM(GetDlgItem(window, IDOK)));
     }
+}
+
+namespace {
+
+// Whether the window or any window inside it still waits to be painted.
+bool WaitsForPaint(HWND window) {
+    if (GetUpdateRect(window, nullptr, FALSE)) return true;
+    for (HWND child = GetWindow(window, GW_CHILD); child != nullptr; child = GetWindow(child, GW_HWNDNEXT))
+        if (IsWindowVisible(child) && WaitsForPaint(child)) return true;
+    return false;
+}
+
+}  // namespace
+
+void UiDriver::NoteParameterDialog(HWND window, UiEvent& event) {
+    std::string shot;
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        shot = dialogScreenshotPath_;
+    }
+    if (shot.empty()) return;
+    // Painted: nothing left to paint twice in a row, 50 ms apart (at most 5 s).
+    int quiet = 0;
+    for (int i = 0; i < 100 && quiet < 2; ++i) {
+        Sleep(50);
+        quiet = IsWindow(window) && !WaitsForPaint(window) ? quiet + 1 : 0;
+    }
+    if (IsWindow(window) && CaptureWindow(window, shot)) event.text = "captured";
 }
 
 void UiDriver::AnswerAbout(HWND window, UiEvent& event) {

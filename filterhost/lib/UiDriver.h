@@ -1,6 +1,8 @@
 // A second thread that finds the windows the plug-in opens in this process
 // and answers them as a person would: it reads a message box's caption and
 // text and presses OK; it looks at the about box, captures it and closes it.
+// A parameter dialog (a dialog with a trackbar) is only noted, and captured
+// once painted when asked: working it is for a person, or a DialogDriver.
 #pragma once
 
 #include <windows.h>
@@ -25,7 +27,7 @@ struct PointerStep {
 };
 
 struct UiEvent {
-    std::string kind;      // "message", "about", "file"
+    std::string kind;      // "message", "about", "file", "parameters"
     std::string caption;
     std::string text;
     RECT rect{};           // the window's screen rectangle when found
@@ -42,6 +44,9 @@ public:
     void SetAboutAnswer(AboutAnswer answer) { aboutAnswer_ = answer; }
     // Where to save the about box's own pixels as a PNG (empty: no capture).
     void SetScreenshotPath(const std::string& path);
+    // Where to save a parameter dialog's pixels as a PNG once it has opened
+    // and painted (empty: no capture). The event's text says "captured" then.
+    void SetDialogScreenshotPath(const std::string& path);
 
     // Answers for the next open or save dialogs, in order: a name (or path) is
     // typed into the file-name field and OK pressed; an empty one cancels.
@@ -61,6 +66,7 @@ private:
     void Loop();
     void Handle(HWND window);
     void AnswerAbout(HWND window, UiEvent& event);
+    void NoteParameterDialog(HWND window, UiEvent& event);
     void Record(const UiEvent& event);
 
     std::atomic<bool> stop_{false};
@@ -72,6 +78,7 @@ private:
     bool pointerBusy_ = false;
     std::vector<HWND> handled_;
     std::string screenshotPath_;
+    std::string dialogScreenshotPath_;
     std::thread thread_;
 };
 
