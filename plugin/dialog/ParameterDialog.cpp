@@ -83,8 +83,8 @@ int RunParameterDialog(FilterRecord* record) {
     if (record != nullptr && record->platformData != nullptr)
         owner = reinterpret_cast<HWND>(static_cast<const PlatformData*>(record->platformData)->hwnd);
     SetLastError(0);
-    const INT_PTR ended = DialogBoxParamA(PluginInstance(), kTemplateName, owner, ParameterDialogProc,
-                                          reinterpret_cast<LPARAM>(&start));
+    const INT_PTR ended =
+        DialogBoxParamA(PluginInstance(), kTemplateName, owner, ParameterDialogProc, reinterpret_cast<LPARAM>(&start));
     DWORD error = GetLastError();
     if (ended == -1 || ended == 0) error = FailureCode(ended, error);
     UnregisterPreviewClass();

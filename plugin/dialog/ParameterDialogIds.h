@@ -6,7 +6,7 @@
 #define PARAM_DLG_CANCEL 2  // reads "Cancel", "Reset" or "Default"
 #define PARAM_DLG_LOAD 3
 #define PARAM_DLG_SAVE 4
-#define PARAM_DLG_PREVIEW 5  // the placeholder that the preview window replaces, same id
+#define PARAM_DLG_PREVIEW 5      // the placeholder that the preview window replaces, same id
 #define PARAM_DLG_SHOW_EFFECT 6  // the "Preview" check box
 #define PARAM_DLG_ZOOM_OUT 8
 #define PARAM_DLG_ZOOM_TEXT 9

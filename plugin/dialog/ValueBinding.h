@@ -35,9 +35,7 @@ struct ValuePairRun {
 constexpr bool IsValueEdit(const ValuePairRun& run, int id) {
     return id >= run.firstEdit && id <= run.firstEdit + run.count - 1;
 }
-constexpr int TrackbarOfEdit(const ValuePairRun& run, int editId) {
-    return editId - run.firstEdit + run.firstTrackbar;
-}
+constexpr int TrackbarOfEdit(const ValuePairRun& run, int editId) { return editId - run.firstEdit + run.firstTrackbar; }
 
 // The hue trackbar runs over 0..3600 tenths of a degree, every other one over
 // 0..1000 tenths of a percent.

@@ -25,8 +25,10 @@ constexpr int kEditCompareChars = 254;
 float ScaledDown(int32_t value, int decimals) { return float(value) / kDecimalScale[ClampedDecimals(decimals)]; }
 
 void ShowValueInEdit(DialogSurface& dialog, int edit, int32_t value, int decimals) {
-    if (decimals == 0) SetEditIntegerIfChanged(dialog, edit, value);
-    else SetEditDecimalIfChanged(dialog, edit, ScaledDown(value, decimals), decimals);
+    if (decimals == 0)
+        SetEditIntegerIfChanged(dialog, edit, value);
+    else
+        SetEditDecimalIfChanged(dialog, edit, ScaledDown(value, decimals), decimals);
 }
 
 // The value as the pair's trackbar holds it goes to the settings, the edit
@@ -115,7 +117,8 @@ int OnValueEdited(DialogSurface& dialog, int trackbar) {
     if (!dialog.ReadBinding(trackbar, &binding)) return kNilHandle;
     const int32_t minimum = dialog.TrackbarMinimum(trackbar), maximum = dialog.TrackbarMaximum(trackbar);
     const int32_t current = ReadTrackbarValue(dialog, trackbar);
-    const int32_t value = ReadPairEdit(dialog, BindingEditId(binding), BindingDecimals(binding), minimum, maximum).value;
+    const int32_t value =
+        ReadPairEdit(dialog, BindingEditId(binding), BindingDecimals(binding), minimum, maximum).value;
     // The text stays as typed, even out of range or with stray characters:
     // only the value and the trackbar follow it.
     if (value == current) return kOk;
@@ -136,8 +139,10 @@ int ValidateValueEdits(DialogSurface& dialog) {
             ReadPairEdit(dialog, edit, decimals, dialog.TrackbarMinimum(trackbar), dialog.TrackbarMaximum(trackbar));
         if (!read.acceptable) {
             // The edit now offers the nearest acceptable value, so the next OK passes it.
-            if (decimals == 0) SetEditIntegerIfChanged(dialog, edit, read.value);
-            else SetEditDecimalIfChanged(dialog, edit, read.shown, decimals);
+            if (decimals == 0)
+                SetEditIntegerIfChanged(dialog, edit, read.value);
+            else
+                SetEditDecimalIfChanged(dialog, edit, read.shown, decimals);
             return edit;
         }
         SetParameterComponent(SelectedColour(), BindingIndex(binding), read.value);

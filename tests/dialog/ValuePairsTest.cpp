@@ -101,14 +101,14 @@ TEST_F(ValuePairsTest, TypingMovesTheValueAndLeavesTheText) {
     EXPECT_EQ(dialog.Text(201), "400");  // as typed, until OK
     EXPECT_EQ(dialog.Count("swatches"), 1);
     EXPECT_EQ(dialog.Count("preview"), 1);
-    EXPECT_EQ(dialog.Count("set 9"), 1);  // the zoom text with the preview
+    EXPECT_EQ(dialog.Count("set 9"), 1);        // the zoom text with the preview
     EXPECT_EQ(dialog.Count("preview now"), 0);  // typing only invalidates
 
     const struct {
         const char* text;
         int32_t value;
-    } cases[] = {{"12,5", 125}, {"12.34", 123}, {"12.35", 124}, {"1 2", 120}, {"", 0},  {"abc", 0},
-                 {"-3", 0},     {"+12.50", 125}, {" 99.99", 1000}, {"5-", 50}, {".", 0}, {"100.04", 1000}};
+    } cases[] = {{"12,5", 125}, {"12.34", 123},  {"12.35", 124},   {"1 2", 120}, {"", 0},  {"abc", 0},
+                 {"-3", 0},     {"+12.50", 125}, {" 99.99", 1000}, {"5-", 50},   {".", 0}, {"100.04", 1000}};
     for (const auto& c : cases) {
         TypeInto(202, c.text);
         EXPECT_EQ(currentParameters.sourceSaturation, c.value) << '"' << c.text << '"';

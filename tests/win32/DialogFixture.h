@@ -126,8 +126,7 @@ enum class Flow { Menu, Repeat };
 class HostThread {
 public:
     HostThread(filterhost::PluginModule& plugin, const filterhost::Document& document,
-               std::vector<Flow> flows = {Flow::Menu}, std::vector<uint8_t> handle = {},
-               HWND ownerOverride = nullptr)
+               std::vector<Flow> flows = {Flow::Menu}, std::vector<uint8_t> handle = {}, HWND ownerOverride = nullptr)
         : thread_([this, &plugin, document, flows, handle, ownerOverride] {
               filterhost::FilterSession session(plugin, document, filterhost::HostOptions{});
               if (!handle.empty()) session.SetParameters(filterhost::NewHandleWithBytes(handle));

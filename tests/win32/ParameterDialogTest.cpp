@@ -86,20 +86,20 @@ int PreviewMismatches(const DialogDriver& dialog, const Document& shown, std::st
 }
 
 // The preview repaints at the dialog's next paint; it is given a moment.
-#define EXPECT_PREVIEW_SHOWS(dialog, shown)                                                         \
-    do {                                                                                            \
-        std::string first;                                                                          \
-        const Document expected = (shown);                                                          \
+#define EXPECT_PREVIEW_SHOWS(dialog, shown)                                                              \
+    do {                                                                                                 \
+        std::string first;                                                                               \
+        const Document expected = (shown);                                                               \
         DialogDriver::WaitFor([&] { return PreviewMismatches((dialog), expected, &first) == 0; }, 3000); \
-        EXPECT_EQ(PreviewMismatches((dialog), expected, &first), 0) << "preview " << first;            \
+        EXPECT_EQ(PreviewMismatches((dialog), expected, &first), 0) << "preview " << first;              \
     } while (0)
 
 // What follows input shows once the dialog's thread has handled it; under
 // load that takes a while, so the expectation is given up to 3 s to hold.
-#define EXPECT_SOON_EQ(actual, expected)                                                               \
+#define EXPECT_SOON_EQ(actual, expected)                                                                        \
     for (bool once = DialogDriver::WaitFor([&] { return (actual) == (expected); }) || true; once; once = false) \
     EXPECT_EQ(actual, expected)
-#define EXPECT_SOON_GT(actual, bound)                                                                  \
+#define EXPECT_SOON_GT(actual, bound)                                                                       \
     for (bool once = DialogDriver::WaitFor([&] { return (actual) > (bound); }) || true; once; once = false) \
     EXPECT_GT(actual, bound)
 
