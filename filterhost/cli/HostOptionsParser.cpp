@@ -9,7 +9,8 @@ namespace filterhost {
 
 const std::vector<std::string> kHostValueOptions = {"host-sig", "mode", "planes", "depth", "fail-advance-at",
                                                     "abort-at", "rect", "window"};
-const std::vector<std::string> kHostFlagOptions = {"no-advance-state", "no-handle-suite", "no-padding", "mask", "direct"};
+const std::vector<std::string> kHostFlagOptions = {"no-advance-state", "no-handle-suite", "no-padding", "mask", "direct",
+                                                   "no-bar-classes"};
 
 bool Arguments::Has(const std::string& name) const {
     for (const auto& o : options)
@@ -128,6 +129,7 @@ bool ApplyHostOptions(const Arguments& args, HostOptions* o, std::string* error)
     o->supportsPadding = !args.Has("no-padding");
     o->haveMask = args.Has("mask");
     o->directBuffers = args.Has("direct");
+    o->barClasses = !args.Has("no-bar-classes");
     return true;
 }
 

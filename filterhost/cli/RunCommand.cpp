@@ -34,8 +34,12 @@ const char kRunHelp[] =
     "  --parameters FILE       the raw bytes of the parameter handle, as a host keeps\n"
     "                          them between runs (any plug-in); runs the repeat flow\n"
     "  --save-parameters FILE  writes the parameter handle's bytes after the run\n"
-    "  (neither --prm nor --parameters: the menu flow, in which the plug-in shows its\n"
-    "   dialog before it filters)\n"
+    "  (neither --prm nor --parameters: the menu flow, as an image editor's Filter\n"
+    "   menu runs it: the plug-in's dialog opens on the display ($DISPLAY, or a virtual\n"
+    "   one when none is set); OK filters and writes OUTPUT, Cancel writes nothing and\n"
+    "   ends with status 1)\n"
+    "  --screenshot FILE.png   saves the plug-in's dialog as shown, once it has opened and\n"
+    "                          painted; the run then goes on\n"
     "\n"
     "Image:\n"
     "  --rect L,T,R,B          the selection; only pixels inside it change (default: all);\n"
@@ -69,7 +73,8 @@ const char kRunHelp[] =
     "  --depth N, --no-advance-state, --no-handle-suite, --no-padding, --mask,\n"
     "  --direct (whole-plane tiles as pointers into the image, not guarded copies),\n"
     "  --fail-advance-at N[:CODE] (the N-th advanceState fails), --abort-at N\n"
-    "  (the N-th abort poll reports an abort).\n";
+    "  (the N-th abort poll reports an abort), --no-bar-classes (the common controls'\n"
+    "  trackbar class left unregistered, so a dialog that uses it cannot open).\n";
 
 BOOL WINAPI OnConsoleBreak(DWORD event) {
     if (event == CTRL_C_EVENT || event == CTRL_BREAK_EVENT) {
@@ -154,7 +159,12 @@ int DocumentDepth(const Document& document, const HostOptions& options) {
     return options.depthOverride >= 0 ? options.depthOverride : document.depth;
 }
 
-std::string ResultMeaning(int result) {
+// A positive result with no message shown is a system error code that the
+// plug-in passed on (a dialog that could not be created, a file operation).
+std::string ResultMeaning(int result, const std::vector<UiEvent>& events) {
+    bool shown = false;
+    for (const UiEvent& e : events) shown = shown || e.kind == "message";
+    if (result > 1 && !shown) return "no message shown; as a system error code: " + SystemErrorText(unsigned(result));
     switch (result) {
         case 1: return "aborted or cancelled";
         case -128: return "user cancelled";
@@ -182,7 +192,7 @@ int RunCommand(int argc, char** argv) {
         return 0;
     }
     std::vector<std::string> valueOptions = kHostValueOptions;
-    for (const char* o : {"prm", "parameters", "save-parameters"}) valueOptions.push_back(o);
+    for (const char* o : {"prm", "parameters", "save-parameters", "screenshot"}) valueOptions.push_back(o);
     std::vector<std::string> flagOptions = kHostFlagOptions;
     flagOptions.push_back("quiet");
     Arguments args;
@@ -231,7 +241,7 @@ int RunCommand(int argc, char** argv) {
     }
 
     PluginModule plugin;
-    if (!plugin.Load(pluginPath, &error)) {
+    if (!plugin.Load(pluginPath, &error, options.barClasses)) {
         Complain("%s", error.c_str());
         return 2;
     }
@@ -245,6 +255,7 @@ int RunCommand(int argc, char** argv) {
     FilterSession::RequestProgressBar(!args.Has("quiet") && IsConsole(stderr));
 
     UiDriver driver;
+    if (args.Has("screenshot")) driver.SetDialogScreenshotPath(args.Value("screenshot"));
     FilterSession session(plugin, std::move(original), options);
     if (haveHandle) session.SetParameters(NewHandleWithBytes(handleBytes));
     const int16 result = haveHandle ? session.RunRepeatFlow() : session.RunMenuFlow();
@@ -261,7 +272,8 @@ int RunCommand(int argc, char** argv) {
         else if (result == 1 && !haveHandle)
             Complain("the plug-in ended with result 1: cancelled (no settings confirmed); nothing written");
         else
-            Complain("the plug-in ended with result %d (%s); nothing written", result, ResultMeaning(result).c_str());
+            Complain("the plug-in ended with result %d (%s); nothing written", result,
+                     ResultMeaning(result, driver.Events()).c_str());
         PrintMessages(driver.Events(), stderr);
         return 1;
     }

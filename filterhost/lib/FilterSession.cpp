@@ -8,6 +8,8 @@
 
 #include "ProgressMeter.h"
 
+#include "PixelMapDrawing.h"
+
 namespace filterhost {
 namespace {
 
@@ -87,39 +89,19 @@ struct SessionCallbacks {
     static OSErr HOST_CALLBACK SetProperty(PIType, PIType key, int32, intptr_t simple, Handle) {
         if (key == propWatchSuspension) {
             watchSuspension = simple;
+            if (activeSession != nullptr) activeSession->watchSettings_.push_back(simple);
             return noErr;
         }
         return -30901;
     }
 };
 
-// Draws an RGB pixel map (8 bits a sample) into the device context.
 OSErr HOST_CALLBACK SessionCallbacks::Display(const PSPixelMap* map, const VRect* rect, int32 row, int32 col,
                                               void* context) {
-    if (activeSession != nullptr) ++activeSession->displayCalls_;
-    if (map == nullptr || rect == nullptr || context == nullptr || map->baseAddr == nullptr) return paramErr;
-    const int width = rect->right - rect->left, height = rect->bottom - rect->top;
-    if (width <= 0 || height <= 0) return noErr;
-    const int stride = (width * 3 + 3) & ~3;
-    std::vector<uint8_t> bgr(size_t(stride) * height);
-    const auto* base = static_cast<const uint8_t*>(map->baseAddr);
-    for (int y = 0; y < height; ++y) {
-        for (int x = 0; x < width; ++x) {
-            const uint8_t* p = base + intptr_t(rect->top + y - map->bounds.top) * map->rowBytes +
-                               intptr_t(rect->left + x - map->bounds.left) * map->colBytes;
-            uint8_t* q = &bgr[size_t(y) * stride + size_t(x) * 3];
-            q[0] = p[2 * map->planeBytes], q[1] = p[map->planeBytes], q[2] = p[0];
-        }
-    }
-    BITMAPINFO info{};
-    info.bmiHeader.biSize = sizeof info.bmiHeader;
-    info.bmiHeader.biWidth = width;
-    info.bmiHeader.biHeight = -height;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 24;
-    SetDIBitsToDevice(static_cast<HDC>(context), col, row, DWORD(width), DWORD(height), 0, 0, 0, UINT(height),
-                      bgr.data(), &info, DIB_RGB_COLORS);
-    return noErr;
+    static std::vector<uint32_t> spare;
+    FilterSession* s = activeSession;
+    if (s != nullptr) ++s->displayCalls_;
+    return DrawPixelMap(map, rect, row, col, static_cast<HDC>(context), s != nullptr ? s->displayScratch_ : spare);
 }
 
 FilterSession::FilterSession(PluginModule& plugin, Document document, const HostOptions& options)
@@ -146,7 +128,7 @@ FilterSession::FilterSession(PluginModule& plugin, Document document, const Host
     r.imageHRes = r.imageVRes = 72 << 16;
     r.wholeSize = r.imageSize;
     r.platformData = &platform_;
-    r.displayPixels = SessionCallbacks::Display;
+    r.displayPixels = options.provideDisplayPixels ? SessionCallbacks::Display : nullptr;
     r.handleProcs = options.provideHandleSuite ? HostHandleProcs() : nullptr;
     r.advanceState = options.provideAdvanceState ? SessionCallbacks::Advance : nullptr;
     r.supportsPadding = options.supportsPadding ? 1 : 0;
@@ -174,6 +156,11 @@ Handle FilterSession::ReleaseParameters() {
 
 void FilterSession::RequestAbort() { abortRequested.store(true); }
 void FilterSession::RequestProgressBar(bool on) { progressBar.store(on); }
+
+void FilterSession::MakeActive() {
+    activeSession = this;
+    watchSuspension = 0;
+}
 
 void FilterSession::ClearEvents() {
     advances_.clear();

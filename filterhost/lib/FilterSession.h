@@ -23,6 +23,7 @@ struct HostOptions {
     OSType hostSig = kPhotoshopSignature;
     bool provideAdvanceState = true;
     bool provideHandleSuite = true;
+    bool provideDisplayPixels = true;
     bool supportsPadding = true;
     int failAdvanceStateAt = 0;          // 1-based call that fails; 0: none
     OSErr advanceStateFailure = userCanceledErr;
@@ -40,6 +41,10 @@ struct HostOptions {
     // (as hosts with tiled memory do) instead of guarded copies. Faster, but
     // an overrun is no longer caught at once.
     bool directBuffers = false;
+    // The common controls' bar classes registered before the plug-in is
+    // loaded (PluginModule::Load takes this); without them a dialog with a
+    // trackbar cannot be created.
+    bool barClasses = true;
 };
 
 struct AdvanceEvent {
@@ -90,6 +95,12 @@ public:
     int advanceCalls() const { return advanceCalls_; }
     int displayCalls() const { return displayCalls_; }
     void ClearEvents();
+    // The simple values the plug-in set for 'wtch' (watch-cursor suspension), in order.
+    const std::vector<intptr_t>& watchSettings() const { return watchSettings_; }
+
+    // Makes this the session whose callbacks answer, as a selector call does;
+    // for code of the plug-in linked into the test program and called directly.
+    void MakeActive();
 
     // Ctrl+C and similar: the next abortProc call reports an abort.
     static void RequestAbort();
@@ -136,6 +147,8 @@ private:
     int abortPolls_ = 0;
     int advanceCalls_ = 0;
     int displayCalls_ = 0;
+    std::vector<intptr_t> watchSettings_;
+    std::vector<uint32_t> displayScratch_;
 };
 
 }  // namespace filterhost

@@ -1,5 +1,6 @@
 #include "PluginModule.h"
 
+#include "CommonControls.h"
 #include "FilePaths.h"
 
 namespace filterhost {
@@ -30,7 +31,8 @@ PluginModule::~PluginModule() {
     if (module_ != nullptr) FreeLibrary(module_);
 }
 
-bool PluginModule::Load(const std::string& path, std::string* error) {
+bool PluginModule::Load(const std::string& path, std::string* error, bool barClasses) {
+    PrepareBarClasses(barClasses);
     module_ = LoadLibraryW(SystemPath(path).c_str());
     if (module_ == nullptr) {
         const DWORD code = GetLastError();

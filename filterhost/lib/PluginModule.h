@@ -21,8 +21,10 @@ public:
     PluginModule& operator=(const PluginModule&) = delete;
 
     // false with a message naming what is missing: the library, a property
-    // list, the filter kind '8BFM', an entry point name, the export.
-    bool Load(const std::string& path, std::string* error);
+    // list, the filter kind '8BFM', an entry point name, the export. The
+    // common controls' bar classes are registered first, as image editors
+    // do, unless barClasses is false (see PrepareBarClasses).
+    bool Load(const std::string& path, std::string* error, bool barClasses = true);
 
     const Pipl& pipl() const { return pipl_; }
     PluginEntry entry() const { return entry_; }

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "DialogDriver.h"
 #include "PngFile.h"
 
 namespace filterhost {
@@ -54,7 +55,59 @@ void ClickAt(int x, int y) {
     SendInput(2, &inputs[1], sizeof(INPUT));
 }
 
+// A screen position as SendInput's normalised coordinate on an axis of
+// `extent` pixels, rounded up: the system maps n back to (n x extent) >> 16,
+// which then lands on the pixel itself rather than the one before.
+LONG Normalised(int position, int extent) { return LONG((int64_t(position) * 65536 + extent - 1) / extent); }
+
+void SendPointer(const PointerStep& step) {
+    INPUT in{};
+    in.type = INPUT_MOUSE;
+    switch (step.kind) {
+        case PointerStep::Move:
+            in.mi.dx = Normalised(step.x, GetSystemMetrics(SM_CXSCREEN));
+            in.mi.dy = Normalised(step.y, GetSystemMetrics(SM_CYSCREEN));
+            in.mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
+            break;
+        case PointerStep::Press: in.mi.dwFlags = MOUSEEVENTF_LEFTDOWN; break;
+        case PointerStep::Release: in.mi.dwFlags = MOUSEEVENTF_LEFTUP; break;
+    }
+    SendInput(1, &in, sizeof(INPUT));
+}
+
 }  // namespace
+
+ScreenPixels CaptureClientPixels(HWND window) {
+    ScreenPixels shot;
+    RECT r;
+    if (!GetClientRect(window, &r)) return shot;
+    POINT origin{0, 0};
+    ClientToScreen(window, &origin);
+    const int w = r.right - r.left, h = r.bottom - r.top;
+    if (w <= 0 || h <= 0) return shot;
+    HDC screen = GetDC(nullptr);
+    HDC memory = CreateCompatibleDC(screen);
+    BITMAPINFO info{};
+    info.bmiHeader.biSize = sizeof info.bmiHeader;
+    info.bmiHeader.biWidth = w;
+    info.bmiHeader.biHeight = -h;
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    void* bits = nullptr;
+    HBITMAP bitmap = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    HGDIOBJ old = SelectObject(memory, bitmap);
+    BitBlt(memory, 0, 0, w, h, screen, origin.x, origin.y, SRCCOPY);
+    GdiFlush();
+    shot.width = w, shot.height = h;
+    shot.pixels.resize(size_t(w) * size_t(h));
+    const auto* px = static_cast<const uint32_t*>(bits);
+    for (size_t i = 0; i < shot.pixels.size(); ++i) shot.pixels[i] = px[i] & 0xFFFFFFu;
+    SelectObject(memory, old);
+    DeleteObject(bitmap);
+    DeleteDC(memory);
+    ReleaseDC(nullptr, screen);
+    return shot;
+}
 
 bool CaptureWindow(HWND window, const std::string& path) {
     RECT r;
@@ -102,6 +155,11 @@ void UiDriver::SetScreenshotPath(const std::string& path) {
     screenshotPath_ = path;
 }
 
+void UiDriver::SetDialogScreenshotPath(const std::string& path) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    dialogScreenshotPath_ = path;
+}
+
 std::vector<UiEvent> UiDriver::Events() {
     std::lock_guard<std::mutex> lock(mutex_);
     return events_;
@@ -112,8 +170,37 @@ void UiDriver::Record(const UiEvent& event) {
     events_.push_back(event);
 }
 
+void UiDriver::QueuePointer(const std::vector<PointerStep>& steps) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    pointerSteps_.insert(pointerSteps_.end(), steps.begin(), steps.end());
+}
+
+bool UiDriver::PointerIdle() {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return pointerSteps_.empty() && !pointerBusy_;
+}
+
+void UiDriver::RunPointerSteps() {
+    for (;;) {
+        PointerStep step;
+        {
+            std::lock_guard<std::mutex> lock(mutex_);
+            if (pointerSteps_.empty()) {
+                pointerBusy_ = false;
+                return;
+            }
+            step = pointerSteps_.front();
+            pointerSteps_.pop_front();
+            pointerBusy_ = true;
+        }
+        SendPointer(step);
+        Sleep(DWORD(step.pauseMs));
+    }
+}
+
 void UiDriver::Loop() {
     while (!stop_) {
+        RunPointerSteps();
         Found found;
         EnumWindows(CollectOwnDialogs, reinterpret_cast<LPARAM>(&found));
         for (HWND w : found.windows) {
@@ -152,6 +239,13 @@ void UiDriver::Handle(HWND window) {
     UiEvent event;
     event.caption = WindowText(window);
     GetWindowRect(window, &event.rect);
+    // The parameter dialog carries a bitmap too, so it is told apart first.
+    if (IsParameterDialog(window)) {
+        event.kind = "parameters";
+        NoteParameterDialog(window, event);
+        Record(event);
+        return;
+    }
     // The about box's picture has the same id as a message box's text, so
     // the picture decides first.
     if (BitmapPicture(window) != nullptr) {
@@ -192,6 +286,34 @@ void UiDriver::Handle(HWND window) {
         Record(event);
         PostMessageA(window, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), LPARAM(GetDlgItem(window, IDOK)));
     }
+}
+
+namespace {
+
+// Whether the window or any window inside it still waits to be painted.
+bool WaitsForPaint(HWND window) {
+    if (GetUpdateRect(window, nullptr, FALSE)) return true;
+    for (HWND child = GetWindow(window, GW_CHILD); child != nullptr; child = GetWindow(child, GW_HWNDNEXT))
+        if (IsWindowVisible(child) && WaitsForPaint(child)) return true;
+    return false;
+}
+
+}  // namespace
+
+void UiDriver::NoteParameterDialog(HWND window, UiEvent& event) {
+    std::string shot;
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        shot = dialogScreenshotPath_;
+    }
+    if (shot.empty()) return;
+    // Painted: nothing left to paint twice in a row, 50 ms apart (at most 5 s).
+    int quiet = 0;
+    for (int i = 0; i < 100 && quiet < 2; ++i) {
+        Sleep(50);
+        quiet = IsWindow(window) && !WaitsForPaint(window) ? quiet + 1 : 0;
+    }
+    if (IsWindow(window) && CaptureWindow(window, shot)) event.text = "captured";
 }
 
 void UiDriver::AnswerAbout(HWND window, UiEvent& event) {

@@ -45,6 +45,7 @@ void PlaceImageAtOrigin(const FilterRecord* record) {
 }  // namespace
 
 PreviewRect VisibleRect() {
+    if (previewState.imagePresent == 0) return PreviewRect{0, 0, 0, 0};
     const PreviewRect& i = previewState.imageRect;
     const PreviewRect& v = previewState.viewRect;
     return PreviewRect{std::max(i.top, v.top), std::max(i.left, v.left), std::min(i.right, v.right),
@@ -85,10 +86,13 @@ void LayoutPreview(FilterRecord* record, const Rect& view) {
     p.imageRect.top = Centred(p.viewRect.top, p.viewRect.bottom, height);
     p.imageRect.right = p.imageRect.left + width;
     p.imageRect.bottom = p.imageRect.top + height;
+    p.imagePresent = 1;
 }
 
 int SetPreviewZoom(FilterRecord* record, int32_t request) {
     PreviewState& p = previewState;
+    // Without a laid-out image the view may still be all zero: no fit to divide by.
+    if (p.imagePresent == 0) return 0;
     // The view centre, and where it falls in the full image in 1/16 pixels,
     // rounded to nearest; all in unsigned 32-bit arithmetic.
     const int32_t cx = (p.viewRect.left + p.viewRect.right) >> 1;

@@ -21,6 +21,12 @@ struct PreviewState {
     PreviewRect imageRect{};  // the whole zoomed image
     int32_t showEffect = 1;
     int32_t sampleRadius = 1;
+    // 1 from a successful layout until the preview stops. While it is 0 the
+    // visible rectangle is empty, whatever imageRect an earlier preview left,
+    // so nothing is drawn, sampled or zoomed.
+    int32_t imagePresent = 0;
+    void* displayBuffer = nullptr;  // planes x 65536 bytes from the host, or none
+    PSPixelMap pixelMap{};          // what displayPixels is handed
 };
 
 // The one preview of the process.
@@ -36,11 +42,13 @@ bool IsInsideVisible(int32_t x, int32_t y);
 int32_t FitFactor(const FilterRecord* record);
 // The image's size in display pixels at the current factors.
 void ZoomedImageSize(const FilterRecord* record, int32_t* width, int32_t* height);
-// Takes the view, opens at the fit zoom with the image centred; writes inputRate.
+// Takes the view, opens at the fit zoom with the image centred; writes
+// inputRate. The image is present from here on.
 void LayoutPreview(FilterRecord* record, const Rect& view);
 // -1 steps out, 0 fits, 1 steps in, 2..100 reduces to about that percentage,
 // above 100 magnifies to about it. Keeps the image point at the view centre
-// where the clamps allow; writes inputRate. 1 when something changed.
+// where the clamps allow; writes inputRate. 1 when something changed; 0 also
+// when no image is present.
 int SetPreviewZoom(FilterRecord* record, int32_t request);
 // zoomIn x 100 / zoomOut, rounded half up.
 uint32_t PreviewZoomPercent();

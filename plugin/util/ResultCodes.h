@@ -22,6 +22,7 @@ constexpr int32_t kFilterBadParameters = -30100;
 // String-table ids that double as result codes.
 constexpr int32_t kMsgIncompatibleSystem = 1011;
 constexpr int32_t kMsgNoAdvanceState = 1202;
+constexpr int32_t kMsgNoDisplayPixels = 1203;  // returned by the preview, never shown
 constexpr int32_t kMsgTooFewPlanes = 1301;
 constexpr int32_t kMsgBadImageMode = 1303;
 constexpr int32_t kMsgUnknownParameters = 2010;

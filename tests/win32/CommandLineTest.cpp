@@ -11,9 +11,12 @@
 #include <iterator>
 #include <string>
 
+#include <thread>
+
 #include "HostFixture.h"
 #include "files/PngTestFiles.h"
 #include "filterhost/lib/FilePaths.h"
+#include "filterhost/lib/DialogDriver.h"
 #include "filterhost/lib/PngFile.h"
 #include "plugin/persistence/ParameterCodec.h"
 
@@ -167,8 +170,20 @@ TEST(CommandLineTest, RefusalsAndFailuresWriteNothing) {
     EXPECT_NE(output.find("does not support grey images"), std::string::npos) << output;
     EXPECT_FALSE(Exists(out));
 
-    // The menu flow opens the dialog; without one the run is a cancel.
+    // The menu flow opens the dialog: Cancel there writes nothing.
+    std::thread person([] {
+        if (HWND dialog = filterhost::WaitForParameterDialog(30000, true)) filterhost::DialogDriver(dialog).Click(2);
+    });
     EXPECT_EQ(Host(RunArguments(in, out), &output), 1);
+    person.join();
+    EXPECT_NE(output.find("cancelled"), std::string::npos) << output;
+    EXPECT_FALSE(Exists(out));
+
+    // A host without the trackbar class: the dialog cannot be created, and the
+    // system's code comes back.
+    EXPECT_EQ(Host(RunArguments(in, out, "--no-bar-classes"), &output), 1);
+    EXPECT_NE(output.find("result 1407"), std::string::npos) << output;
+    EXPECT_NE(output.find("class"), std::string::npos) << output;
     EXPECT_FALSE(Exists(out));
 
     // An abort at the second poll and a failing advanceState: no file, and a

@@ -4,8 +4,6 @@
 #include <gtest/gtest.h>
 
 #include "HostFixture.h"
-#include "plugin/engine/HueTransform.h"
-#include "plugin/engine/TransformTables.h"
 
 namespace tavirel::test {
 namespace {
@@ -13,25 +11,6 @@ namespace {
 using filterhost::Document;
 using filterhost::FilterSession;
 using filterhost::HostOptions;
-
-// The engine on its own: the same settings, every pixel of the document (or of `area`).
-Document EngineResult(const Document& original, const FilterParameters& settings, const Rect* area = nullptr) {
-    Document result = original;
-    currentParameters = settings;
-    BuildTransformTables();
-    const int top = area ? area->top : 0, bottom = area ? area->bottom : original.height;
-    const int left = area ? area->left : 0, right = area ? area->right : original.width;
-    for (int y = top; y < bottom; ++y) {
-        uint8_t* row = result.Pixel(left, y);
-        if (original.depth == 16) {
-            uint16_t* wide = reinterpret_cast<uint16_t*>(row);
-            TransformRow16(wide, wide, original.planes, right - left);
-        } else {
-            TransformRow8(row, row, original.planes, right - left);
-        }
-    }
-    return result;
-}
 
 struct RunResult {
     int16 result;

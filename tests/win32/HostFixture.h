@@ -17,6 +17,8 @@
 #include "filterhost/lib/HostHandles.h"
 #include "filterhost/lib/PluginModule.h"
 #include "filterhost/lib/WindowsVersion.h"
+#include "plugin/engine/HueTransform.h"
+#include "plugin/engine/TransformTables.h"
 #include "plugin/filter/FilterParameters.h"
 
 namespace tavirel::test {
@@ -70,6 +72,27 @@ inline FilterParameters DefaultSettings() {
     std::memset(&p, 0, sizeof p);
     SetDefaultParameters(&p);
     return p;
+}
+
+// The engine on its own: the same settings, every pixel of the document (or
+// of `area`). It leaves the engine's tables built for these settings.
+inline filterhost::Document EngineResult(const filterhost::Document& original, const FilterParameters& settings,
+                                         const Rect* area = nullptr) {
+    filterhost::Document result = original;
+    currentParameters = settings;
+    BuildTransformTables();
+    const int top = area ? area->top : 0, bottom = area ? area->bottom : original.height;
+    const int left = area ? area->left : 0, right = area ? area->right : original.width;
+    for (int y = top; y < bottom; ++y) {
+        uint8_t* row = result.Pixel(left, y);
+        if (original.depth == 16) {
+            uint16_t* wide = reinterpret_cast<uint16_t*>(row);
+            TransformRow16(wide, wide, original.planes, right - left);
+        } else {
+            TransformRow8(row, row, original.planes, right - left);
+        }
+    }
+    return result;
 }
 
 class HostTest : public ::testing::Test {

@@ -1,0 +1,190 @@
+// The parameter dialog of the real Tavirel.8bf, opened by our host's menu
+// flow on a thread of its own (the image editor's), while the test's thread
+// works the dialog as a person would and looks at what the person sees.
+#pragma once
+#include <gtest/gtest.h>
+
+#include <windows.h>
+#include <shlobj.h>
+
+#include <algorithm>
+#include <atomic>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "HostFixture.h"
+#include "filterhost/lib/DialogDriver.h"
+#include "filterhost/lib/HostHandles.h"
+#include "filterhost/lib/ImportPatch.h"
+#include "filterhost/lib/UiDriver.h"
+#include "plugin/persistence/ParameterCodec.h"
+
+namespace tavirel::test {
+
+// What the plug-in's calls into user32 and the host's drawing tell: beeps,
+// the controls it repaints at once or invalidates, and the tiles it has
+// the host draw. Counted from the test's thread while the dialog runs.
+struct DialogObservations {
+    std::atomic<int> beeps{0};
+    std::atomic<int> tilesDrawn{0};
+    std::mutex mutex;
+    std::vector<int> repaintedNow;  // control ids given to RedrawWindow
+    std::vector<int> invalidated;   // control ids given to InvalidateRect
+
+    void Clear() {
+        beeps = 0;
+        tilesDrawn = 0;
+        std::lock_guard<std::mutex> lock(mutex);
+        repaintedNow.clear();
+        invalidated.clear();
+    }
+    int Repainted(int id) {
+        std::lock_guard<std::mutex> lock(mutex);
+        return int(std::count(repaintedNow.begin(), repaintedNow.end(), id));
+    }
+    int Invalidated(int id) {
+        std::lock_guard<std::mutex> lock(mutex);
+        return int(std::count(invalidated.begin(), invalidated.end(), id));
+    }
+};
+
+inline DialogObservations observed;
+
+namespace hooks {
+inline decltype(&RedrawWindow) redrawWindow = nullptr;
+inline decltype(&InvalidateRect) invalidateRect = nullptr;
+inline DisplayPixelsProc displayPixels = nullptr;
+
+// The beep is heard, not played.
+inline BOOL WINAPI MessageBeepHeard(UINT) {
+    ++observed.beeps;
+    return TRUE;
+}
+inline BOOL WINAPI RedrawWindowSeen(HWND window, const RECT* area, HRGN region, UINT flags) {
+    {
+        std::lock_guard<std::mutex> lock(observed.mutex);
+        observed.repaintedNow.push_back(GetDlgCtrlID(window));
+    }
+    return redrawWindow(window, area, region, flags);
+}
+inline BOOL WINAPI InvalidateRectSeen(HWND window, const RECT* area, BOOL erase) {
+    {
+        std::lock_guard<std::mutex> lock(observed.mutex);
+        observed.invalidated.push_back(window != nullptr ? GetDlgCtrlID(window) : 0);
+    }
+    return invalidateRect(window, area, erase);
+}
+inline OSErr HOST_CALLBACK DisplayPixelsSeen(const PSPixelMap* map, const VRect* area, int32 row, int32 column,
+                                             void* context) {
+    ++observed.tilesDrawn;
+    return displayPixels(map, area, row, column, context);
+}
+}  // namespace hooks
+
+// Listens to the loaded plug-in's beeps and repaints. A module still patched
+// from an earlier test keeps the system's functions found then.
+inline void ObservePlugin(HMODULE plugin) {
+    filterhost::PatchImport(plugin, "user32.dll", "MessageBeep", reinterpret_cast<void*>(&hooks::MessageBeepHeard));
+    void* redraw = filterhost::PatchImport(plugin, "user32.dll", "RedrawWindow",
+                                           reinterpret_cast<void*>(&hooks::RedrawWindowSeen));
+    if (redraw != nullptr && redraw != reinterpret_cast<void*>(&hooks::RedrawWindowSeen))
+        hooks::redrawWindow = reinterpret_cast<decltype(&RedrawWindow)>(redraw);
+    void* invalidate = filterhost::PatchImport(plugin, "user32.dll", "InvalidateRect",
+                                               reinterpret_cast<void*>(&hooks::InvalidateRectSeen));
+    if (invalidate != nullptr && invalidate != reinterpret_cast<void*>(&hooks::InvalidateRectSeen))
+        hooks::invalidateRect = reinterpret_cast<decltype(&InvalidateRect)>(invalidate);
+    observed.Clear();
+}
+
+inline std::string SettingsFilePath() {
+    char base[MAX_PATH] = "";
+    SHGetFolderPathA(nullptr, CSIDL_APPDATA, nullptr, 0, base);
+    return std::string(base) + "\\zelvanor\\PS Filters\\Tavirel I";
+}
+
+// The settings file's parameters; false when there is none of 312 bytes.
+inline bool ReadSettingsFile(FilterParameters* parameters) {
+    const std::string bytes = ReadFileBytes(SettingsFilePath());
+    if (bytes.size() != kFileRecordSize) return false;
+    DecodeFileParameters(reinterpret_cast<const unsigned char*>(bytes.data()), parameters);
+    return true;
+}
+
+inline FilterParameters RecordParameters(const std::vector<uint8_t>& handleBytes) {
+    ParameterRecord record{};
+    if (handleBytes.size() >= sizeof record) std::memcpy(&record, handleBytes.data(), sizeof record);
+    return record.parameters;
+}
+
+enum class Flow { Menu, Repeat };
+
+// A host session on its own thread, as the image editor's interface thread:
+// the flows run one after the other on one session, the parameter handle
+// kept between them. The host's window and the dialog belong to that thread.
+class HostThread {
+public:
+    HostThread(filterhost::PluginModule& plugin, const filterhost::Document& document,
+               std::vector<Flow> flows = {Flow::Menu}, std::vector<uint8_t> handle = {}, HWND ownerOverride = nullptr)
+        : thread_([this, &plugin, document, flows, handle, ownerOverride] {
+              filterhost::FilterSession session(plugin, document, filterhost::HostOptions{});
+              if (!handle.empty()) session.SetParameters(filterhost::NewHandleWithBytes(handle));
+              hooks::displayPixels = session.record().displayPixels;
+              session.record().displayPixels = hooks::DisplayPixelsSeen;
+              PlatformData stale{};
+              if (ownerOverride != nullptr) {
+                  stale.hwnd = reinterpret_cast<intptr_t>(ownerOverride);
+                  session.record().platformData = &stale;
+              }
+              for (Flow flow : flows)
+                  results_.push_back(flow == Flow::Menu ? session.RunMenuFlow() : session.RunRepeatFlow());
+              output_ = session.document();
+              if (session.parameters() != nullptr) handle_ = filterhost::HandleBytes(session.parameters());
+              leaks_ = session.LeakReport();
+          }) {}
+    ~HostThread() {
+        if (thread_.joinable()) thread_.join();
+    }
+    HostThread(const HostThread&) = delete;
+    HostThread& operator=(const HostThread&) = delete;
+
+    // Waits for every flow to end.
+    const std::vector<int16>& Finish() {
+        if (thread_.joinable()) thread_.join();
+        return results_;
+    }
+    const filterhost::Document& output() const { return output_; }
+    const std::vector<uint8_t>& handle() const { return handle_; }
+    const std::string& leaks() const { return leaks_; }
+
+private:
+    std::vector<int16> results_;
+    filterhost::Document output_;
+    std::vector<uint8_t> handle_;
+    std::string leaks_;
+    std::thread thread_;
+};
+
+class DialogTest : public HostTest {
+protected:
+    void SetUp() override {
+        HostTest::SetUp();
+        ObservePlugin(plugin_.module());
+        // The pointer away from every window, so no hover or paint comes from it.
+        filterhost::DialogDriver(nullptr).MoveTo(1270, 1010);
+    }
+    // The dialog of this process, as it opens.
+    static filterhost::DialogDriver OpenedDialog() {
+        HWND dialog = filterhost::WaitForParameterDialog(20000);
+        EXPECT_NE(dialog, nullptr) << "no parameter dialog appeared";
+        filterhost::DialogDriver driver(dialog);
+        // Opened and painted: the zoom text is written at the dialog's first paint.
+        filterhost::DialogDriver::WaitFor([&] { return !driver.Text(9).empty(); }, 5000);
+        driver.Settle(300);
+        return driver;
+    }
+    filterhost::UiDriver ui_;
+};
+
+}  // namespace tavirel::test
