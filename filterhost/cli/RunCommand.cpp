@@ -10,6 +10,7 @@
 #include "../lib/FilterSession.h"
 #include "../lib/ImageConversion.h"
 #include "../lib/UiDriver.h"
+#include "../lib/WrapperChannel.h"
 #include "Commands.h"
 #include "HostOptionsParser.h"
 
@@ -93,7 +94,18 @@ bool HandleBytesFromParameterFile(const std::string& path, std::vector<uint8_t>*
 
 bool WriteAtomically(const std::string& path, const PngImage& png, std::string* error) {
     const std::string temporary = path + ".partial-" + std::to_string(GetCurrentProcessId());
+    // An abort asked for after the filter ended, even while the result was
+    // being written, still leaves OUTPUT as it was.
+    if (AbortRequested()) {
+        *error = "aborted; nothing written";
+        return false;
+    }
     if (!WritePng(temporary, png, error)) {
+        DeleteFileA(temporary.c_str());
+        return false;
+    }
+    if (AbortRequestedBeforeCommit()) {
+        *error = "aborted; nothing written";
         DeleteFileA(temporary.c_str());
         return false;
     }
@@ -209,7 +221,7 @@ int RunCommand(int argc, char** argv) {
     }
     if (!WriteAtomically(outputPath, PngFromDocument(session.document(), original, inputPng), &error)) {
         Complain("%s", error.c_str());
-        return 2;
+        return AbortRequested() ? 1 : 2;
     }
     if (!leaks.empty()) {
         Complain("the plug-in left behind: %s", leaks.c_str());

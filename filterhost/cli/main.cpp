@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "../lib/WrapperChannel.h"
 #include "Commands.h"
 
 namespace {
@@ -14,9 +15,7 @@ const char kUsage[] =
     "  params PLUGIN            run the Parameters step on a small RGB document\n"
     "  run PLUGIN IN.png OUT.png  filter a PNG image (see 'run --help')\n";
 
-}  // namespace
-
-int main(int argc, char** argv) {
+int Dispatch(int argc, char** argv) {
     if (argc < 2 || std::strcmp(argv[1], "--help") == 0) {
         std::fputs(kUsage, argc < 2 ? stderr : stdout);
         return argc < 2 ? 2 : 0;
@@ -28,4 +27,11 @@ int main(int argc, char** argv) {
     if (std::strcmp(command, "run") == 0) return filterhost::RunCommand(argc, argv);
     std::fprintf(stderr, "filterhost: unknown command '%s'\n%s", command, kUsage);
     return 2;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    filterhost::JoinWrapperDesktop();
+    return filterhost::ReportExitStatus(Dispatch(argc, argv));
 }

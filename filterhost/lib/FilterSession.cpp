@@ -4,11 +4,12 @@
 #include <cstdio>
 #include <cstring>
 
+#include "WrapperChannel.h"
+
 namespace filterhost {
 namespace {
 
 FilterSession* activeSession = nullptr;
-std::atomic<bool> abortRequested{false};
 std::atomic<bool> progressBar{false};
 intptr_t watchSuspension = 0;
 
@@ -42,7 +43,7 @@ struct SessionCallbacks {
         if (s == nullptr) return 0;
         ++s->abortPolls_;
         if (s->options_.abortAtPoll != 0 && s->abortPolls_ >= s->options_.abortAtPoll) return 1;
-        return abortRequested.load() ? 1 : 0;
+        return AbortRequested() ? 1 : 0;
     }
     static void HOST_CALLBACK Progress(int32 done, int32 total) {
         if (activeSession != nullptr) activeSession->progress_.push_back({done, total});
@@ -151,7 +152,7 @@ Handle FilterSession::ReleaseParameters() {
     return h;
 }
 
-void FilterSession::RequestAbort() { abortRequested.store(true); }
+void FilterSession::RequestAbort() { filterhost::RequestAbort(); }
 void FilterSession::RequestProgressBar(bool on) { progressBar.store(on); }
 
 void FilterSession::ClearEvents() {

@@ -85,7 +85,8 @@ public:
     int displayCalls() const { return displayCalls_; }
     void ClearEvents();
 
-    // Ctrl+C and similar: the next abortProc call reports an abort.
+    // Ctrl+C and similar: the next abortProc call reports an abort (as it does
+    // once the wrapper's abort file exists; see WrapperChannel.h).
     static void RequestAbort();
     static void RequestProgressBar(bool on);
 

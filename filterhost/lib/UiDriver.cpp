@@ -90,7 +90,13 @@ bool CaptureWindow(HWND window, const std::string& path) {
     return WritePng(path, image, &error);
 }
 
-UiDriver::UiDriver() : thread_([this] { Loop(); }) {}
+// The windows to answer are on the desktop of the thread that made the driver,
+// which need not be the process's first one (see JoinWrapperDesktop).
+UiDriver::UiDriver()
+    : thread_([this, desktop = GetThreadDesktop(GetCurrentThreadId())] {
+          SetThreadDesktop(desktop);
+          Loop();
+      }) {}
 
 UiDriver::~UiDriver() {
     stop_ = true;
