@@ -119,22 +119,25 @@ finish() {
 
 # Each desktop draws through X11 when the program that opened it has a
 # display, else through Wine's null driver, on which windows still open
-# (unseen) and message boxes can be read and answered.
-drivers='"Graphics"="x11,null"'
-if [ ! -f "$WINEPREFIX/system.reg" ] || ! grep -qF "$drivers" "$WINEPREFIX/user.reg"; then
+# (unseen) and message boxes can be read and answered. The marker says the
+# prefix has that setting: in a prefix in use, the registry reaches user.reg
+# only when its Wine server ends.
+drivers="$WINEPREFIX/wine-run-drivers"
+if [ ! -f "$WINEPREFIX/system.reg" ] || [ ! -f "$drivers" ]; then
   mkdir -p "$WINEPREFIX"
   # Only one process creates the prefix; the others wait for it. A new prefix
   # has no other user yet, so waiting for its Wine server to end (which writes
-  # the registry out) holds up no one. An older prefix in use gets the setting
-  # in its running server; it reaches user.reg when that server ends.
+  # the registry out) holds up no one.
   (
     flock 9
     if [ ! -f "$WINEPREFIX/system.reg" ]; then
       setsid -w "$loader" wineboot.exe --init >/dev/null 2>&1
-      setsid -w "$loader" reg.exe add 'HKCU\Software\Wine\Drivers' /v Graphics /d x11,null /f >/dev/null 2>&1
+      setsid -w "$loader" reg.exe add 'HKCU\Software\Wine\Drivers' /v Graphics /d x11,null /f >/dev/null 2>&1 &&
+        : >"$drivers"
       wineserver --wait
-    elif ! grep -qF "$drivers" "$WINEPREFIX/user.reg"; then
-      setsid -w "$loader" reg.exe add 'HKCU\Software\Wine\Drivers' /v Graphics /d x11,null /f >/dev/null 2>&1
+    elif [ ! -f "$drivers" ]; then
+      setsid -w "$loader" reg.exe add 'HKCU\Software\Wine\Drivers' /v Graphics /d x11,null /f >/dev/null 2>&1 &&
+        : >"$drivers"
     fi
   ) 9>"$WINEPREFIX.lock" &
   wait_for $!
