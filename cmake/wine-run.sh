@@ -142,6 +142,7 @@ if [ ! -f "$WINEPREFIX/system.reg" ] || [ ! -f "$drivers" ]; then
   ) 9>"$WINEPREFIX.lock" &
   wait_for $!
 fi
+[ "$interrupted" = 0 ] || finish 1
 
 if [ -z "${DISPLAY:-}" ]; then
   if [ "$no_window" = 1 ]; then
