@@ -1,15 +1,54 @@
 #!/bin/sh
-# wine-run.sh PROGRAM.exe [ARGS...]: runs a Win32 program under Wine with the
-# build tree's own prefix (made once, beside the program's bin folder), no
-# debug chatter and no runtime installers, on a virtual X display when none is set.
+# wine-run.sh [--no-window] [--filterhost] PROGRAM.exe [ARGS...]: runs a Win32
+# program under Wine with the build tree's own prefix (made once, beside the
+# program's bin folder), no debug chatter, no runtime installers, and no
+# debugger on a crash (the process ends instead of waiting in winedbg).
 # A 64-bit program (PE32+) runs under the 64-bit loader in a 64-bit prefix.
-set -e
+#
+# Display. The program runs on $DISPLAY when one is set. When none is, a
+# program that may show a window gets a virtual display of its own (Xvfb, on a
+# display number it picks itself) that ends with the run; with --no-window
+# (the program shows none) no display is started and Wine uses its null
+# driver, on which windows open unseen. Without $DISPLAY each kind of run also
+# gets a Wine desktop of its own (FILTERHOST_DESKTOP, for programs that honour
+# it): the Wine process that manages a desktop draws through one driver on one
+# display, and the shared default desktop's would otherwise follow whichever
+# run started it. The prefix's Wine server and its processes serve every run
+# at once and are never stopped here.
+#
+# Interrupts. The program runs in a session of its own, so a Ctrl+C on the
+# terminal reaches only this script, which traps SIGINT, SIGTERM and SIGHUP,
+# waits for the program, removes its own files and display, and exits with the
+# program's status (1 when an interrupt came before the program started).
+# --filterhost: the program is our filter host, which aborts its run once the
+# file FILTERHOST_ABORT_FILE names exists, and writes its exit status to the
+# file FILTERHOST_STATUS_FILE names as it ends. An interrupt creates the first;
+# a host that ends with status 0 but without the second was ended from outside
+# (a Wine process whose Wine server goes away does just that), and the run
+# fails. Any other program is sent SIGTERM on an interrupt.
+set -u
+# A shell without job control starts background commands with SIGINT ignored,
+# and a shell cannot trap a signal that was ignored when it started: start
+# again with SIGINT restored, so that an interrupt always reaches the trap.
+if [ -z "${WINE_RUN_SIGINT:-}" ] && env --default-signal=INT true 2>/dev/null; then
+  WINE_RUN_SIGINT=restored exec env --default-signal=INT "$0" "$@"
+fi
+unset WINE_RUN_SIGINT
+no_window=0
+filterhost=0
+while :; do
+  case "${1:-}" in
+    --no-window) no_window=1; shift ;;
+    --filterhost) filterhost=1; shift ;;
+    *) break ;;
+  esac
+done
 program=$1
 shift
 bin=$(cd "$(dirname "$program")" && pwd)
 export WINEPREFIX="${WINEPREFIX:-$(dirname "$bin")/wineprefix}"
 export WINEDEBUG=-all
-export WINEDLLOVERRIDES="mscoree,mshtml="
+export WINEDLLOVERRIDES="mscoree,mshtml=;winedbg.exe=d"
 
 # The machine word of the PE header (its offset is at 0x3c): 0x8664 is x86-64.
 pe=$(od -An -tu4 -j60 -N4 "$program" | tr -d ' ')
@@ -22,21 +61,121 @@ else
   export WINEARCH=win32
 fi
 
-if [ ! -f "$WINEPREFIX/system.reg" ]; then
+run_dir=$(mktemp -d "${TMPDIR:-/tmp}/wine-run.XXXXXX") || exit 2
+# Wine keeps its server's socket under TMPDIR: runs of one prefix that saw
+# different ones would each start a Wine server of their own on it.
+export TMPDIR=/tmp
+export FILTERHOST_ABORT_FILE="$run_dir/abort"
+export FILTERHOST_STATUS_FILE="$run_dir/status"
+xvfb=""
+pid=""
+interrupted=0
+
+# Only builtins here: a command started from a trap could reap the program
+# before `wait` gives its status.
+on_signal() {
+  interrupted=1
+  : >"$FILTERHOST_ABORT_FILE"
+  if [ "$filterhost" = 0 ] && [ -n "$pid" ]; then kill -TERM "$pid" 2>/dev/null; fi
+}
+trap on_signal INT TERM HUP
+
+# wait_for PID: waits until the background process PID has ended and sets
+# status to its exit status. A trapped signal ends `wait` early with a status
+# above 128 while the process runs on; then it is waited for again.
+wait_for() {
+  while :; do
+    wait "$1"
+    status=$?
+    if [ "$status" -gt 128 ] && kill -0 "$1" 2>/dev/null; then continue; fi
+    break
+  done
+}
+
+# stop_display: ends this run's Xvfb once its clients have gone. The last one
+# is the Wine process that managed this run's desktop; it leaves about a second
+# after the program, and one that lost its display would end with an X error.
+# Each client holds a socket of the server beyond those it listens on.
+display_sockets() {
+  ls -l "/proc/$xvfb/fd" 2>/dev/null | grep -c 'socket:'
+}
+stop_display() {
+  [ -n "$xvfb" ] || return 0
+  tries=0
+  while [ "$tries" -lt 100 ] && [ "$(display_sockets)" -gt "$listening" ]; do
+    sleep 0.1
+    tries=$((tries + 1))
+  done
+  kill "$xvfb" 2>/dev/null
+  wait_for "$xvfb"
+  xvfb=""
+}
+
+finish() {
+  stop_display
+  rm -rf "$run_dir"
+  exit "$1"
+}
+
+# Each desktop draws through X11 when the program that opened it has a
+# display, else through Wine's null driver, on which windows still open
+# (unseen) and message boxes can be read and answered. The marker says the
+# prefix has that setting: in a prefix in use, the registry reaches user.reg
+# only when its Wine server ends.
+drivers="$WINEPREFIX/wine-run-drivers"
+if [ ! -f "$WINEPREFIX/system.reg" ] || [ ! -f "$drivers" ]; then
   mkdir -p "$WINEPREFIX"
-  # Only one process creates the prefix; the others wait for it.
+  # Only one process creates the prefix; the others wait for it. A new prefix
+  # has no other user yet, so waiting for its Wine server to end (which writes
+  # the registry out) holds up no one.
   (
     flock 9
     if [ ! -f "$WINEPREFIX/system.reg" ]; then
-      "$loader" wineboot.exe --init >/dev/null 2>&1 || true
-      wineserver --wait || true
+      setsid -w "$loader" wineboot.exe --init >/dev/null 2>&1
+      setsid -w "$loader" reg.exe add 'HKCU\Software\Wine\Drivers' /v Graphics /d x11,null /f >/dev/null 2>&1 &&
+        : >"$drivers"
+      wineserver --wait
+    elif [ ! -f "$drivers" ]; then
+      setsid -w "$loader" reg.exe add 'HKCU\Software\Wine\Drivers' /v Graphics /d x11,null /f >/dev/null 2>&1 &&
+        : >"$drivers"
     fi
-  ) 9>"$WINEPREFIX.lock"
+  ) 9>"$WINEPREFIX.lock" &
+  wait_for $!
 fi
+[ "$interrupted" = 0 ] || finish 1
+
 if [ -z "${DISPLAY:-}" ]; then
-  # Wine's own processes end before the display does, so none complains of
-  # a lost X connection.
-  exec xvfb-run --auto-servernum --server-args="-screen 0 1280x1024x24" \
-    sh -c '"$0" "$@"; status=$?; wineserver -k; exit $status' "$loader" "$program" "$@"
+  if [ "$no_window" = 1 ]; then
+    # Shared by every run without a window: one desktop, on the null driver.
+    export FILTERHOST_DESKTOP=wine-run-no-display
+  else
+    # Xvfb writes the display number it took to descriptor 3 once it is ready.
+    mkfifo "$run_dir/display"
+    setsid -w Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$run_dir/display" >/dev/null 2>&1 &
+    xvfb=$!
+    if ! read -r number <"$run_dir/display" || [ "$interrupted" = 1 ]; then
+      kill "$xvfb" 2>/dev/null
+      wait_for "$xvfb"
+      xvfb=""
+      [ "$interrupted" = 0 ] || finish 1
+      echo "wine-run: the virtual display (Xvfb) did not start" >&2
+      finish 2
+    fi
+    listening=$(display_sockets)
+    export DISPLAY=":$number"
+    export FILTERHOST_DESKTOP="wine-run-$$"
+    # Nobody sees this display: the host refuses to open a dialog that would
+    # wait there for a person.
+    export FILTERHOST_UNSEEN_DISPLAY=1
+  fi
 fi
-exec "$loader" "$program" "$@"
+
+[ "$interrupted" = 0 ] || finish 1
+setsid -w "$loader" "$program" "$@" &
+pid=$!
+wait_for "$pid"
+if [ "$filterhost" = 1 ] && [ "$status" = 0 ] && [ ! -s "$FILTERHOST_STATUS_FILE" ]; then
+  echo "wine-run: $(basename "$program") was ended from outside before it finished (its Wine server stopped?)" >&2
+  status=2
+fi
+finish "$status"

@@ -12,6 +12,7 @@
 #include "../lib/ImageConversion.h"
 #include "../lib/PluginModes.h"
 #include "../lib/UiDriver.h"
+#include "../lib/WrapperChannel.h"
 #include "Commands.h"
 #include "ConsoleText.h"
 #include "HostCoordinates.h"
@@ -35,9 +36,10 @@ const char kRunHelp[] =
     "                          them between runs (any plug-in); runs the repeat flow\n"
     "  --save-parameters FILE  writes the parameter handle's bytes after the run\n"
     "  (neither --prm nor --parameters: the menu flow, as an image editor's Filter\n"
-    "   menu runs it: the plug-in's dialog opens on the display ($DISPLAY, or a virtual\n"
-    "   one when none is set); OK filters and writes OUTPUT, Cancel writes nothing and\n"
-    "   ends with status 1)\n"
+    "   menu runs it: the plug-in's dialog opens on $DISPLAY (with no DISPLAY set\n"
+    "   nobody could answer it, so the run is refused with status 2);\n"
+    "   OK filters and writes OUTPUT; Cancel, or an interrupt while the dialog is\n"
+    "   open, writes nothing and ends with status 1)\n"
     "  --screenshot FILE.png   saves the plug-in's dialog as shown, once it has opened and\n"
     "                          painted; the run then goes on\n"
     "\n"
@@ -62,12 +64,15 @@ const char kRunHelp[] =
     "  OUTPUT may name the same file: it is then replaced, and only when the run\n"
     "  succeeds; after a failure it is as it was.\n"
     "  Exit status 0 on success; 1 when the plug-in ended with a non-zero result (one\n"
-    "  line names it, with the text of any message it showed); 2 for a usage, file or\n"
-    "  plug-in loading error, and when memory runs out; 3 when the plug-in left handles\n"
-    "  or locks behind.\n"
+    "  line names it, with the text of any message it showed) or the run was\n"
+    "  aborted; 2 for a usage, file or plug-in loading error, when memory runs out,\n"
+    "  or when Wine ended the host before it finished; 3 when the plug-in left\n"
+    "  handles or locks behind.\n"
     "  A progress bar goes to standard error when it is a console or terminal, redrawn\n"
-    "  at most ten times a second; --quiet silences it. Ctrl+C asks the plug-in to\n"
-    "  abort at its next poll: result 1, \"aborted\".\n"
+    "  at most ten times a second; --quiet silences it. Ctrl+C, or SIGINT or SIGTERM\n"
+    "  to the filterhost wrapper, asks the plug-in to abort at its next poll: result\n"
+    "  1, \"aborted\". An abort that comes later, until the result is moved into\n"
+    "  place, also ends the run with 1 and leaves OUTPUT as it was.\n"
     "\n"
     "Host variations (for testing plug-ins): --host-sig XXXX, --mode N, --planes N,\n"
     "  --depth N, --no-advance-state, --no-handle-suite, --no-padding, --mask,\n"
@@ -140,8 +145,18 @@ private:
 };
 
 bool WriteAtomically(const std::string& path, const DocumentPng& png, std::string* error) {
+    // An abort asked for after the filter ended, even while the result was
+    // being written, still leaves OUTPUT as it was.
+    if (AbortRequested()) {
+        *error = "aborted; nothing written";
+        return false;
+    }
     TemporaryFile temporary(path + ".partial-" + std::to_string(GetCurrentProcessId()));
     if (!WritePng(temporary.path(), png, error)) return false;
+    if (AbortRequestedBeforeCommit()) {
+        *error = "aborted; nothing written";
+        return false;
+    }
     if (!MoveFileExW(SystemPath(temporary.path()).c_str(), SystemPath(path).c_str(), MOVEFILE_REPLACE_EXISTING)) {
         const DWORD code = GetLastError();
         *error = "cannot move the result into place as " + path + ": " + SystemErrorText(code);
@@ -240,6 +255,12 @@ int RunCommand(int argc, char** argv) {
         r.bottom = int16(std::clamp<int>(r.bottom, r.top, original.height));
     }
 
+    if (!haveHandle && DisplayIsUnseen()) {
+        Complain("the menu flow opens the plug-in's dialog for a person to answer, and no display is set "
+                 "(DISPLAY is empty, so the wrapper's virtual display is unseen): set DISPLAY, or give --prm "
+                 "or --parameters; nothing written");
+        return 2;
+    }
     PluginModule plugin;
     if (!plugin.Load(pluginPath, &error, options.barClasses)) {
         Complain("%s", error.c_str());
@@ -279,7 +300,7 @@ int RunCommand(int argc, char** argv) {
     }
     if (!WriteAtomically(outputPath, PngFromDocument(session.document(), session.previousDocument(), inputPng), &error)) {
         Complain("%s", error.c_str());
-        return 2;
+        return AbortRequested() ? 1 : 2;
     }
     if (!leaks.empty()) {
         Complain("the plug-in left behind: %s", leaks.c_str());

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "../lib/WrapperChannel.h"
 #include "Commands.h"
 #include "ConsoleText.h"
 
@@ -39,6 +40,7 @@ int Dispatch(int argc, char** argv) {
 // never sees the exception (its callbacks catch it).
 int main() {
     filterhost::UseBinaryStandardStreams();
+    filterhost::JoinWrapperDesktop();
     try {
         // The ANSI argv would turn every character outside the ANSI code page
         // into '?': the wide command line, in UTF-8 from here on.
@@ -46,9 +48,9 @@ int main() {
         std::vector<char*> pointers;
         for (std::string& a : arguments) pointers.push_back(a.data());
         pointers.push_back(nullptr);
-        return Dispatch(int(arguments.size()), pointers.data());
+        return filterhost::ReportExitStatus(Dispatch(int(arguments.size()), pointers.data()));
     } catch (const std::bad_alloc&) {
         std::fputs("filterhost: out of memory (a filter run holds its image twice); nothing written\n", stderr);
-        return 2;
+        return filterhost::ReportExitStatus(2);
     }
 }

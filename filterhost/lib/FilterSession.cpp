@@ -10,11 +10,12 @@
 
 #include "PixelMapDrawing.h"
 
+#include "WrapperChannel.h"
+
 namespace filterhost {
 namespace {
 
 FilterSession* activeSession = nullptr;
-std::atomic<bool> abortRequested{false};
 std::atomic<bool> progressBar{false};
 ProgressMeter progressMeter;
 intptr_t watchSuspension = 0;
@@ -55,7 +56,7 @@ struct SessionCallbacks {
         if (s == nullptr) return 0;
         ++s->abortPolls_;
         if (s->options_.abortAtPoll != 0 && s->abortPolls_ >= s->options_.abortAtPoll) return 1;
-        return abortRequested.load() ? 1 : 0;
+        return AbortRequested() ? 1 : 0;
     }
     static void HOST_CALLBACK Progress(int32 done, int32 total) {
         // No exception may cross the plug-in's frames: a record that cannot
@@ -154,7 +155,7 @@ Handle FilterSession::ReleaseParameters() {
     return h;
 }
 
-void FilterSession::RequestAbort() { abortRequested.store(true); }
+void FilterSession::RequestAbort() { filterhost::RequestAbort(); }
 void FilterSession::RequestProgressBar(bool on) { progressBar.store(on); }
 
 void FilterSession::MakeActive() {

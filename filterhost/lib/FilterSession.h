@@ -102,7 +102,8 @@ public:
     // for code of the plug-in linked into the test program and called directly.
     void MakeActive();
 
-    // Ctrl+C and similar: the next abortProc call reports an abort.
+    // Ctrl+C and similar: the next abortProc call reports an abort (as it does
+    // once the wrapper's abort file exists; see WrapperChannel.h).
     static void RequestAbort();
     static void RequestProgressBar(bool on);
 

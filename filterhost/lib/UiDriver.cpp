@@ -4,6 +4,7 @@
 
 #include "DialogDriver.h"
 #include "PngFile.h"
+#include "WrapperChannel.h"
 
 namespace filterhost {
 namespace {
@@ -143,7 +144,13 @@ bool CaptureWindow(HWND window, const std::string& path) {
     return WritePng(path, image, &error);
 }
 
-UiDriver::UiDriver() : thread_([this] { Loop(); }) {}
+// The windows to answer are on the desktop of the thread that made the driver,
+// which need not be the process's first one (see JoinWrapperDesktop).
+UiDriver::UiDriver()
+    : thread_([this, desktop = GetThreadDesktop(GetCurrentThreadId())] {
+          SetThreadDesktop(desktop);
+          Loop();
+      }) {}
 
 UiDriver::~UiDriver() {
     stop_ = true;
@@ -209,6 +216,17 @@ void UiDriver::Loop() {
         }
         handled_.erase(std::remove_if(handled_.begin(), handled_.end(), [](HWND w) { return !IsWindow(w); }),
                        handled_.end());
+        // An interrupt (Ctrl+C, or a signal to the wrapper) while the plug-in's
+        // dialog is open closes it as a person would, with Cancel: the run then
+        // ends with result 1 and writes nothing, instead of waiting on.
+        if (AbortRequested()) {
+            for (HWND w : found.windows) {
+                if (!IsWindow(w) || !IsParameterDialog(w)) continue;
+                if (std::find(cancelled_.begin(), cancelled_.end(), w) != cancelled_.end()) continue;
+                cancelled_.push_back(w);
+                PostMessageA(w, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), LPARAM(GetDlgItem(w, IDCANCEL)));
+            }
+        }
         Sleep(20);
     }
 }

@@ -77,6 +77,7 @@ private:
     std::deque<PointerStep> pointerSteps_;
     bool pointerBusy_ = false;
     std::vector<HWND> handled_;
+    std::vector<HWND> cancelled_;  // parameter dialogs cancelled on an interrupt
     std::string screenshotPath_;
     std::string dialogScreenshotPath_;
     std::thread thread_;

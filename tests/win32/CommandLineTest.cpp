@@ -179,6 +179,27 @@ TEST(CommandLineTest, RefusalsAndFailuresWriteNothing) {
     EXPECT_NE(output.find("cancelled"), std::string::npos) << output;
     EXPECT_FALSE(Exists(out));
 
+    // An interrupt while the dialog is open cancels it: nothing is written.
+    const std::string abortFile = Folder() + "abort-request";
+    DeleteFileW(SystemPath(abortFile).c_str());
+    SetEnvironmentVariableW(L"FILTERHOST_ABORT_FILE", filterhost::WideFromUtf8(abortFile).c_str());
+    std::thread interrupt([&abortFile] {
+        if (filterhost::WaitForParameterDialog(30000, true)) std::ofstream(abortFile) << "";
+    });
+    EXPECT_EQ(Host(RunArguments(in, out), &output), 1);
+    interrupt.join();
+    SetEnvironmentVariableW(L"FILTERHOST_ABORT_FILE", nullptr);
+    DeleteFileW(SystemPath(abortFile).c_str());
+    EXPECT_FALSE(Exists(out)) << output;
+
+    // With only an unseen display the menu flow is refused before the dialog
+    // could wait there for ever.
+    SetEnvironmentVariableW(L"FILTERHOST_UNSEEN_DISPLAY", L"1");
+    EXPECT_EQ(Host(RunArguments(in, out), &output), 2);
+    SetEnvironmentVariableW(L"FILTERHOST_UNSEEN_DISPLAY", nullptr);
+    EXPECT_NE(output.find("no display is set"), std::string::npos) << output;
+    EXPECT_FALSE(Exists(out));
+
     // A host without the trackbar class: the dialog cannot be created, and the
     // system's code comes back.
     EXPECT_EQ(Host(RunArguments(in, out, "--no-bar-classes"), &output), 1);
