@@ -13,9 +13,7 @@ constexpr int32_t kFullChannel = 32768;
 // sampler's -1 for "not sampled", or a damaged record) is held to that scale
 // rather than cut to its low 16 bits, which would read -1 as a brightness
 // of 200 % and let a pick store it into the settings.
-uint16_t Channel(int32_t value) {
-    return uint16_t(value < 0 ? 0 : (value > kFullChannel ? kFullChannel : value));
-}
+uint16_t Channel(int32_t value) { return uint16_t(value < 0 ? 0 : (value > kFullChannel ? kFullChannel : value)); }
 
 void ConvertColour(int32_t* rgb) {
     const uint16_t channels[3] = {Channel(rgb[0]), Channel(rgb[1]), Channel(rgb[2])};

@@ -77,14 +77,14 @@ TEST(SampleReadoutsTest, ConversionToSettingsUnits) {
         int32_t r, g, b;
         int32_t hue, saturation, brightness;
     } table[] = {
-        {32768, 0, 0, 0, 1000, 1000},           // pure red
-        {16384, 16384, 16384, 0, 0, 500},       // mid grey
-        {32768, 16384, 0, 300, 1000, 1000},     // orange, 30 degrees
-        {0, 32768, 0, 1200, 1000, 1000},        // green
-        {0, 0, 16384, 2400, 1000, 500},         // dark blue
-        {32768, 0, 1, 3600, 1000, 1000},        // the very end of the circle
-        {0, 0, 0, 0, 0, 0},                     // black
-        {32768, 32768, 32768, 0, 0, 1000},      // white
+        {32768, 0, 0, 0, 1000, 1000},        // pure red
+        {16384, 16384, 16384, 0, 0, 500},    // mid grey
+        {32768, 16384, 0, 300, 1000, 1000},  // orange, 30 degrees
+        {0, 32768, 0, 1200, 1000, 1000},     // green
+        {0, 0, 16384, 2400, 1000, 500},      // dark blue
+        {32768, 0, 1, 3600, 1000, 1000},     // the very end of the circle
+        {0, 0, 0, 0, 0, 0},                  // black
+        {32768, 32768, 32768, 0, 0, 1000},   // white
     };
     for (const auto& row : table) {
         SampleRecord s = Sample(row.r, row.g, row.b, row.r, row.g, row.b);
