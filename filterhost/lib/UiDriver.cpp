@@ -34,7 +34,8 @@ HWND BitmapPicture(HWND dialog) {
     for (HWND child = GetWindow(dialog, GW_CHILD); child != nullptr; child = GetWindow(child, GW_HWNDNEXT)) {
         char cls[32] = "";
         GetClassNameA(child, cls, sizeof cls);
-        if (lstrcmpiA(cls, "Static") == 0 && (GetWindowLongA(child, GWL_STYLE) & SS_TYPEMASK) == SS_BITMAP) return child;
+        if (lstrcmpiA(cls, "Static") == 0 && (GetWindowLongA(child, GWL_STYLE) & SS_TYPEMASK) == SS_BITMAP)
+            return child;
     }
     return nullptr;
 }
@@ -298,22 +299,68 @@ bool WaitsForPaint(HWND window) {
     return false;
 }
 
-}  // namespace
-
-void UiDriver::NoteParameterDialog(HWND window, UiEvent& event) {
-    std::string shot;
-    {
-        std::lock_guard<std::mutex> lock(mutex_);
-        shot = dialogScreenshotPath_;
-    }
-    if (shot.empty()) return;
-    // Painted: nothing left to paint twice in a row, 50 ms apart (at most 5 s).
+// Painted: nothing left to paint twice in a row, 50 ms apart (at most 5 s).
+void WaitPainted(HWND window) {
     int quiet = 0;
     for (int i = 0; i < 100 && quiet < 2; ++i) {
         Sleep(50);
         quiet = IsWindow(window) && !WaitsForPaint(window) ? quiet + 1 : 0;
     }
+}
+
+// The screen point over image pixel (x, y) of a width x height image shown at
+// the fit zoom: the smallest whole reduction that fits the preview window, the
+// reduced image (padded by one pixel when reduced) centred in the window,
+// whose view starts one pixel outside the client area, under the border.
+POINT OverImagePixel(HWND preview, int x, int y, int width, int height) {
+    RECT outer;
+    GetWindowRect(preview, &outer);
+    const int viewWidth = std::max(1L, outer.right - outer.left), viewHeight = std::max(1L, outer.bottom - outer.top);
+    const int fit = std::max({1, (width + viewWidth - 1) / viewWidth, (height + viewHeight - 1) / viewHeight});
+    const int shownWidth = fit >= 2 ? (width + fit - 2) / fit + 1 : width;
+    const int shownHeight = fit >= 2 ? (height + fit - 2) / fit + 1 : height;
+    POINT p{-1 + ((viewWidth - shownWidth) >> 1) + x / fit, -1 + ((viewHeight - shownHeight) >> 1) + y / fit};
+    ClientToScreen(preview, &p);
+    return p;
+}
+
+void ClickCentreOf(HWND control) {
+    RECT r;
+    GetWindowRect(control, &r);
+    ClickAt((r.left + r.right) / 2, (r.top + r.bottom) / 2);
+}
+
+}  // namespace
+
+void UiDriver::SetDialogPick(int x, int y, int width, int height) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    dialogPick_ = DialogPick{true, x, y, width, height};
+}
+
+void UiDriver::NoteParameterDialog(HWND window, UiEvent& event) {
+    std::string shot;
+    DialogPick pick;
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        shot = dialogScreenshotPath_;
+        pick = dialogPick_;
+    }
+    if (shot.empty()) return;
+    WaitPainted(window);
+    HWND destination = GetDlgItem(window, 301), preview = GetDlgItem(window, 5);
+    if (pick.set && destination != nullptr && preview != nullptr) {
+        ClickCentreOf(destination);
+        Sleep(300);
+        const POINT p = OverImagePixel(preview, pick.x, pick.y, pick.width, pick.height);
+        ClickAt(p.x, p.y);
+        // The pick repaints the preview, which then reports the spot under
+        // the pointer to the read-outs.
+        Sleep(500);
+        WaitPainted(window);
+    }
     if (IsWindow(window) && CaptureWindow(window, shot)) event.text = "captured";
+    if (pick.set && IsWindow(window))
+        PostMessageA(window, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), LPARAM(GetDlgItem(window, IDCANCEL)));
 }
 
 void UiDriver::AnswerAbout(HWND window, UiEvent& event) {
