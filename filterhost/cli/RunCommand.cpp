@@ -42,6 +42,10 @@ const char kRunHelp[] =
     "   open, writes nothing and ends with status 1)\n"
     "  --screenshot FILE.png   saves the plug-in's dialog as shown, once it has opened and\n"
     "                          painted; the run then goes on\n"
+    "  --screenshot-pick X,Y   with --screenshot: first clicks the Destination swatch and\n"
+    "                          then the image at pixel X,Y in the preview (fit zoom),\n"
+    "                          leaving the pointer there; after the capture the dialog\n"
+    "                          is cancelled\n"
     "\n"
     "Image:\n"
     "  --rect L,T,R,B          the selection; only pixels inside it change (default: all);\n"
@@ -207,7 +211,8 @@ int RunCommand(int argc, char** argv) {
         return 0;
     }
     std::vector<std::string> valueOptions = kHostValueOptions;
-    for (const char* o : {"prm", "parameters", "save-parameters", "screenshot"}) valueOptions.push_back(o);
+    for (const char* o : {"prm", "parameters", "save-parameters", "screenshot", "screenshot-pick"})
+        valueOptions.push_back(o);
     std::vector<std::string> flagOptions = kHostFlagOptions;
     flagOptions.push_back("quiet");
     Arguments args;
@@ -247,6 +252,17 @@ int RunCommand(int argc, char** argv) {
         return 2;
     }
 
+    int pickX = 0, pickY = 0;
+    if (args.Has("screenshot-pick")) {
+        char end = 0;
+        const std::string& text = args.Value("screenshot-pick");
+        if (!args.Has("screenshot") || std::sscanf(text.c_str(), "%d,%d%c", &pickX, &pickY, &end) != 2 || pickX < 0 ||
+            pickY < 0 || pickX >= original.width || pickY >= original.height) {
+            Complain("--screenshot-pick needs --screenshot and a pixel X,Y of the image, not \"%s\"", text.c_str());
+            return 2;
+        }
+    }
+
     if (!options.useWholeImage) {  // the selection never reaches past the image
         Rect& r = options.filterRect;
         r.left = int16(std::clamp<int>(r.left, 0, original.width));
@@ -255,7 +271,8 @@ int RunCommand(int argc, char** argv) {
         r.bottom = int16(std::clamp<int>(r.bottom, r.top, original.height));
     }
 
-    if (!haveHandle && DisplayIsUnseen()) {
+    // --screenshot-pick answers the dialog itself, so it may run unseen.
+    if (!haveHandle && DisplayIsUnseen() && !args.Has("screenshot-pick")) {
         Complain("the menu flow opens the plug-in's dialog for a person to answer, and no display is set "
                  "(DISPLAY is empty, so the wrapper's virtual display is unseen): set DISPLAY, or give --prm "
                  "or --parameters; nothing written");
@@ -277,6 +294,7 @@ int RunCommand(int argc, char** argv) {
 
     UiDriver driver;
     if (args.Has("screenshot")) driver.SetDialogScreenshotPath(args.Value("screenshot"));
+    if (args.Has("screenshot-pick")) driver.SetDialogPick(pickX, pickY, original.width, original.height);
     FilterSession session(plugin, std::move(original), options);
     if (haveHandle) session.SetParameters(NewHandleWithBytes(handleBytes));
     const int16 result = haveHandle ? session.RunRepeatFlow() : session.RunMenuFlow();
@@ -298,7 +316,8 @@ int RunCommand(int argc, char** argv) {
         PrintMessages(driver.Events(), stderr);
         return 1;
     }
-    if (!WriteAtomically(outputPath, PngFromDocument(session.document(), session.previousDocument(), inputPng), &error)) {
+    if (!WriteAtomically(outputPath, PngFromDocument(session.document(), session.previousDocument(), inputPng),
+                         &error)) {
         Complain("%s", error.c_str());
         return AbortRequested() ? 1 : 2;
     }

@@ -35,7 +35,8 @@ HWND BitmapPicture(HWND dialog) {
     for (HWND child = GetWindow(dialog, GW_CHILD); child != nullptr; child = GetWindow(child, GW_HWNDNEXT)) {
         char cls[32] = "";
         GetClassNameA(child, cls, sizeof cls);
-        if (lstrcmpiA(cls, "Static") == 0 && (GetWindowLongA(child, GWL_STYLE) & SS_TYPEMASK) == SS_BITMAP) return child;
+        if (lstrcmpiA(cls, "Static") == 0 && (GetWindowLongA(child, GWL_STYLE) & SS_TYPEMASK) == SS_BITMAP)
+            return child;
     }
     return nullptr;
 }
@@ -78,13 +79,11 @@ void SendPointer(const PointerStep& step) {
 
 }  // namespace
 
-ScreenPixels CaptureClientPixels(HWND window) {
+namespace {
+
+// A rectangle of the screen as it is shown, 0x00RRGGBB row by row.
+ScreenPixels CaptureScreenRect(int x, int y, int w, int h) {
     ScreenPixels shot;
-    RECT r;
-    if (!GetClientRect(window, &r)) return shot;
-    POINT origin{0, 0};
-    ClientToScreen(window, &origin);
-    const int w = r.right - r.left, h = r.bottom - r.top;
     if (w <= 0 || h <= 0) return shot;
     HDC screen = GetDC(nullptr);
     HDC memory = CreateCompatibleDC(screen);
@@ -97,7 +96,7 @@ ScreenPixels CaptureClientPixels(HWND window) {
     void* bits = nullptr;
     HBITMAP bitmap = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
     HGDIOBJ old = SelectObject(memory, bitmap);
-    BitBlt(memory, 0, 0, w, h, screen, origin.x, origin.y, SRCCOPY);
+    BitBlt(memory, 0, 0, w, h, screen, x, y, SRCCOPY);
     GdiFlush();
     shot.width = w, shot.height = h;
     shot.pixels.resize(size_t(w) * size_t(h));
@@ -110,39 +109,37 @@ ScreenPixels CaptureClientPixels(HWND window) {
     return shot;
 }
 
-bool CaptureWindow(HWND window, const std::string& path) {
-    RECT r;
-    if (!GetWindowRect(window, &r)) return false;
-    const int w = r.right - r.left, h = r.bottom - r.top;
-    HDC screen = GetDC(nullptr);
-    HDC memory = CreateCompatibleDC(screen);
-    BITMAPINFO info{};
-    info.bmiHeader.biSize = sizeof info.bmiHeader;
-    info.bmiHeader.biWidth = w;
-    info.bmiHeader.biHeight = -h;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    void* bits = nullptr;
-    HBITMAP bitmap = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-    HGDIOBJ old = SelectObject(memory, bitmap);
-    BitBlt(memory, 0, 0, w, h, screen, r.left, r.top, SRCCOPY);
-    GdiFlush();
+bool SavePixels(const ScreenPixels& shot, const std::string& path) {
+    if (shot.pixels.empty()) return false;
     PngImage image;
-    image.width = w, image.height = h, image.channels = 3, image.bits = 8;
-    image.samples.resize(size_t(w) * h * 3);
-    const auto* px = static_cast<const uint8_t*>(bits);
-    for (size_t i = 0; i < size_t(w) * h; ++i) {
-        image.samples[i * 3] = px[i * 4 + 2];
-        image.samples[i * 3 + 1] = px[i * 4 + 1];
-        image.samples[i * 3 + 2] = px[i * 4];
+    image.width = shot.width, image.height = shot.height, image.channels = 3, image.bits = 8;
+    image.samples.resize(shot.pixels.size() * 3);
+    for (size_t i = 0; i < shot.pixels.size(); ++i) {
+        image.samples[i * 3] = uint16_t(shot.pixels[i] >> 16 & 0xFF);
+        image.samples[i * 3 + 1] = uint16_t(shot.pixels[i] >> 8 & 0xFF);
+        image.samples[i * 3 + 2] = uint16_t(shot.pixels[i] & 0xFF);
     }
-    SelectObject(memory, old);
-    DeleteObject(bitmap);
-    DeleteDC(memory);
-    ReleaseDC(nullptr, screen);
     std::string error;
     return WritePng(path, image, &error);
 }
+
+}  // namespace
+
+ScreenPixels CaptureClientPixels(HWND window) {
+    RECT r;
+    if (!GetClientRect(window, &r)) return ScreenPixels{};
+    POINT origin{0, 0};
+    ClientToScreen(window, &origin);
+    return CaptureScreenRect(origin.x, origin.y, r.right - r.left, r.bottom - r.top);
+}
+
+bool CaptureWindow(HWND window, const std::string& path) {
+    RECT r;
+    if (!GetWindowRect(window, &r)) return false;
+    return SavePixels(CaptureScreenRect(r.left, r.top, r.right - r.left, r.bottom - r.top), path);
+}
+
+bool CaptureClientArea(HWND window, const std::string& path) { return SavePixels(CaptureClientPixels(window), path); }
 
 // The windows to answer are on the desktop of the thread that made the driver,
 // which need not be the process's first one (see JoinWrapperDesktop).
@@ -316,22 +313,68 @@ bool WaitsForPaint(HWND window) {
     return false;
 }
 
-}  // namespace
-
-void UiDriver::NoteParameterDialog(HWND window, UiEvent& event) {
-    std::string shot;
-    {
-        std::lock_guard<std::mutex> lock(mutex_);
-        shot = dialogScreenshotPath_;
-    }
-    if (shot.empty()) return;
-    // Painted: nothing left to paint twice in a row, 50 ms apart (at most 5 s).
+// Painted: nothing left to paint twice in a row, 50 ms apart (at most 5 s).
+void WaitPainted(HWND window) {
     int quiet = 0;
     for (int i = 0; i < 100 && quiet < 2; ++i) {
         Sleep(50);
         quiet = IsWindow(window) && !WaitsForPaint(window) ? quiet + 1 : 0;
     }
-    if (IsWindow(window) && CaptureWindow(window, shot)) event.text = "captured";
+}
+
+// The screen point over image pixel (x, y) of a width x height image shown at
+// the fit zoom: the smallest whole reduction that fits the preview window, the
+// reduced image (padded by one pixel when reduced) centred in the window,
+// whose view starts one pixel outside the client area, under the border.
+POINT OverImagePixel(HWND preview, int x, int y, int width, int height) {
+    RECT outer;
+    GetWindowRect(preview, &outer);
+    const int viewWidth = std::max(1L, outer.right - outer.left), viewHeight = std::max(1L, outer.bottom - outer.top);
+    const int fit = std::max({1, (width + viewWidth - 1) / viewWidth, (height + viewHeight - 1) / viewHeight});
+    const int shownWidth = fit >= 2 ? (width + fit - 2) / fit + 1 : width;
+    const int shownHeight = fit >= 2 ? (height + fit - 2) / fit + 1 : height;
+    POINT p{-1 + ((viewWidth - shownWidth) >> 1) + x / fit, -1 + ((viewHeight - shownHeight) >> 1) + y / fit};
+    ClientToScreen(preview, &p);
+    return p;
+}
+
+void ClickCentreOf(HWND control) {
+    RECT r;
+    GetWindowRect(control, &r);
+    ClickAt((r.left + r.right) / 2, (r.top + r.bottom) / 2);
+}
+
+}  // namespace
+
+void UiDriver::SetDialogPick(int x, int y, int width, int height) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    dialogPick_ = DialogPick{true, x, y, width, height};
+}
+
+void UiDriver::NoteParameterDialog(HWND window, UiEvent& event) {
+    std::string shot;
+    DialogPick pick;
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        shot = dialogScreenshotPath_;
+        pick = dialogPick_;
+    }
+    if (shot.empty()) return;
+    WaitPainted(window);
+    HWND destination = GetDlgItem(window, 301), preview = GetDlgItem(window, 5);
+    if (pick.set && destination != nullptr && preview != nullptr) {
+        ClickCentreOf(destination);
+        Sleep(300);
+        const POINT p = OverImagePixel(preview, pick.x, pick.y, pick.width, pick.height);
+        ClickAt(p.x, p.y);
+        // The pick repaints the preview, which then reports the spot under
+        // the pointer to the read-outs.
+        Sleep(500);
+        WaitPainted(window);
+    }
+    if (IsWindow(window) && CaptureClientArea(window, shot)) event.text = "captured";
+    if (pick.set && IsWindow(window))
+        PostMessageA(window, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), LPARAM(GetDlgItem(window, IDCANCEL)));
 }
 
 void UiDriver::AnswerAbout(HWND window, UiEvent& event) {

@@ -27,10 +27,10 @@ struct PointerStep {
 };
 
 struct UiEvent {
-    std::string kind;      // "message", "about", "file", "parameters"
+    std::string kind;  // "message", "about", "file", "parameters"
     std::string caption;
     std::string text;
-    RECT rect{};           // the window's screen rectangle when found
+    RECT rect{};                       // the window's screen rectangle when found
     bool survivedDoubleClick = false;  // about box: still open after a double-click notification
 };
 
@@ -47,6 +47,11 @@ public:
     // Where to save a parameter dialog's pixels as a PNG once it has opened
     // and painted (empty: no capture). The event's text says "captured" then.
     void SetDialogScreenshotPath(const std::string& path);
+    // Stages that screenshot as a person would: the Destination swatch (301)
+    // clicked, then the preview clicked over pixel (x, y) of the
+    // width x height image shown at the fit zoom, the pointer left there so
+    // the read-outs show that spot; after the capture the dialog is cancelled.
+    void SetDialogPick(int x, int y, int width, int height);
 
     // Answers for the next open or save dialogs, in order: a name (or path) is
     // typed into the file-name field and OK pressed; an empty one cancels.
@@ -80,11 +85,18 @@ private:
     std::vector<HWND> cancelled_;  // parameter dialogs cancelled on an interrupt
     std::string screenshotPath_;
     std::string dialogScreenshotPath_;
+    struct DialogPick {
+        bool set = false;
+        int x = 0, y = 0, width = 0, height = 0;
+    } dialogPick_;
     std::thread thread_;
 };
 
 // Saves a window's current pixels (as shown on screen) as an 8-bit RGB PNG.
 bool CaptureWindow(HWND window, const std::string& path);
+// The client area alone: under Wine with no window manager nobody draws a
+// caption, so a window's whole rectangle shows a black band in its place.
+bool CaptureClientArea(HWND window, const std::string& path);
 
 // A window's client area as shown on screen, 0x00RRGGBB row by row.
 struct ScreenPixels {

@@ -1,10 +1,33 @@
 #include "Swatches.h"
 
+#include "../filter/FilterParameters.h"
+#include "ColourCommands.h"
+#include "DialogSurfaceWin.h"
 #include "ParameterDialogIds.h"
+#include "SelectedColour.h"
+#include "Subclassing.h"
+#include "SwatchPainting.h"
 
 namespace tavirel {
 namespace {
+
 constexpr int kSwatches[2] = {PARAM_DLG_SWATCH_SOURCE, PARAM_DLG_SWATCH_DESTINATION};
+
+// One brush for one drawing call.
+void Frame(HDC dc, const SwatchRect& r, COLORREF colour) {
+    const RECT rect{r.left, r.top, r.right, r.bottom};
+    HBRUSH brush = CreateSolidBrush(colour);
+    FrameRect(dc, &rect, brush);
+    DeleteObject(brush);
+}
+
+void Fill(HDC dc, const SwatchRect& r, COLORREF colour) {
+    const RECT rect{r.left, r.top, r.right, r.bottom};
+    HBRUSH brush = CreateSolidBrush(colour);
+    FillRect(dc, &rect, brush);
+    DeleteObject(brush);
+}
+
 }  // namespace
 
 void InvalidateSwatches(HWND dialog) {
@@ -21,8 +44,45 @@ void RepaintSwatchesNow(HWND dialog) {
     }
 }
 
-void SetUpSwatches(HWND) {}
+void SetUpSwatches(HWND dialog) {
+    // A missing swatch stays unsubclassed; the other still paints.
+    for (int id : kSwatches) SubclassControl(GetDlgItem(dialog, id), SwatchProc);
+    InvalidateSwatches(dialog);
+}
 
-int OnColourCommand(HWND, WPARAM, LPARAM) { return 0; }
+LRESULT CALLBACK SwatchProc(HWND swatch, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_PAINT) {
+        PaintSwatch(swatch);
+        return 0;
+    }
+    return CallPreviousProc(swatch, message, wParam, lParam);
+}
+
+void PaintSwatch(HWND swatch) {
+    if (!GetUpdateRect(swatch, nullptr, FALSE)) return;
+    PAINTSTRUCT paint;
+    HDC dc = BeginPaint(swatch, &paint);
+    if (dc != nullptr) {
+        const int id = GetDlgCtrlID(swatch);
+        const int colour = id == PARAM_DLG_SWATCH_DESTINATION ? kDestinationColour : kSourceColour;
+        RECT outer;
+        GetWindowRect(swatch, &outer);
+        const SwatchLayout layout = LayOutSwatch(outer.right - outer.left, outer.bottom - outer.top);
+        // An unselected swatch draws its rings in the dialog's face colour,
+        // which hides them.
+        const COLORREF ring = activeSwatch == id ? RGB(0, 0, 0) : GetSysColor(COLOR_BTNFACE);
+        for (const SwatchRect& r : layout.rings) Frame(dc, r, ring);
+        Frame(dc, layout.frame, RGB(0, 0, 0));
+        const SwatchColour c = SwatchFillColour(colour);
+        Fill(dc, layout.fill, RGB(c.red, c.green, c.blue));
+    }
+    EndPaint(swatch, &paint);
+}
+
+int OnColourCommand(HWND dialog, WPARAM wParam, LPARAM lParam) {
+    Win32DialogSurface surface(dialog, nullptr);
+    // The preview's record lives for the duration of its SendMessage.
+    return OnColourCommand(surface, LOWORD(wParam), HIWORD(wParam), reinterpret_cast<SampleRecord*>(lParam));
+}
 
 }  // namespace tavirel

@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "plugin/dialog/ColourCommands.h"
 #include "plugin/dialog/DialogSurface.h"
 
 namespace tavirel::test {
@@ -24,9 +25,10 @@ public:
         int32_t left = 0, top = 0, right = 0, bottom = 0;  // dialog client coordinates
     };
 
-    // The parameter dialog's controls: pairs, labels, buttons, zoom text.
+    // The parameter dialog's controls: pairs, labels, buttons, zoom text,
+    // swatches and read-outs.
     FakeDialogSurface() {
-        for (int id : {1, 2, 3, 4, 5, 6, 8, 9, 10, 91, 92, 93, 300, 301}) controls[id];
+        for (int id : {1, 2, 3, 4, 5, 6, 8, 9, 10, 91, 92, 93, 300, 301, 401, 402, 403, 501, 502, 503}) controls[id];
         for (int k = 0; k < 5; ++k) controls[101 + k], controls[201 + k];
         controls[2].text = "Cancel";
         controls[9] = Control{};
@@ -44,6 +46,9 @@ public:
     uint32_t zoomPercent = 50;
     int loadResult = 0;
     int colourResult = 0;
+    // Colour commands go to the real swatch and read-out logic instead of
+    // answering colourResult; lParam is then a SampleRecord or null.
+    bool realColourCommands = false;
     int handleResult = 0;
 
     std::string Text(int id) { return controls.at(id).text; }
@@ -132,8 +137,10 @@ public:
         log.push_back("reset");
         return handleResult;
     }
-    int OnColourCommand(int id, int code, intptr_t) override {
+    int OnColourCommand(int id, int code, intptr_t lParam) override {
         log.push_back("colour " + std::to_string(id) + " " + std::to_string(code));
+        if (realColourCommands)
+            return tavirel::OnColourCommand(*this, id, code, reinterpret_cast<SampleRecord*>(lParam));
         return colourResult;
     }
 

@@ -34,8 +34,8 @@ std::string Folder() {
 std::string Quoted(const std::string& s) { return "\"" + s + "\""; }
 
 int Host(const std::string& arguments, std::string* output) {
-    return filterhost::RunCapturingOutput(
-        Quoted(filterhost::ProgramFolder() + "filterhost.exe") + " " + arguments, output);
+    return filterhost::RunCapturingOutput(Quoted(filterhost::ProgramFolder() + "filterhost.exe") + " " + arguments,
+                                          output);
 }
 
 std::string RunArguments(const std::string& in, const std::string& out, const std::string& more = "") {
@@ -143,8 +143,10 @@ TEST(CommandLineTest, FiltersWithAParameterFileAndASelection) {
             const bool inside = x >= 10 && x < 40 && y >= 5 && y < 30;
             for (int c = 0; c < 4; ++c) {
                 const size_t i = (size_t(y) * input.width + x) * 4 + c;
-                if (!inside || c == 3) ASSERT_EQ(result.samples[i], input.samples[i]) << x << "," << y << " " << c;
-                else changedInside += result.samples[i] != input.samples[i];
+                if (!inside || c == 3)
+                    ASSERT_EQ(result.samples[i], input.samples[i]) << x << "," << y << " " << c;
+                else
+                    changedInside += result.samples[i] != input.samples[i];
             }
         }
     }
@@ -252,11 +254,13 @@ TEST(CommandLineTest, OutputFilesAreTheSameBytesAsBefore) {
                 {3, 16, 0xdc58be7186085ec3ull},
                 {4, 16, 0xda5b63faa35f7f04ull}};
     for (const auto& run : runs) {
-        const std::string in = WriteInput("same-in.png", RandomPng(run.channels, run.bits, 300 + uint64_t(run.bits + run.channels)));
+        const std::string in =
+            WriteInput("same-in.png", RandomPng(run.channels, run.bits, 300 + uint64_t(run.bits + run.channels)));
         const std::string out = Folder() + "same-out.png";
         std::string output;
         ASSERT_EQ(Host(RunArguments(in, out, "--prm " + Quoted(prm)), &output), 0) << output;
-        EXPECT_EQ(FileChecksum(out), run.checksum) << run.channels << " channels at " << run.bits << " bits: 0x" << std::hex << FileChecksum(out);
+        EXPECT_EQ(FileChecksum(out), run.checksum)
+            << run.channels << " channels at " << run.bits << " bits: 0x" << std::hex << FileChecksum(out);
     }
 }
 
@@ -321,7 +325,11 @@ TEST(CommandLineTest, RawParameterHandleRoundTrip) {
     const std::string in = WriteInput("raw-in.png", RandomPng(3, 8, 9));
     const std::string saved = Folder() + "handle.bin";
     std::string output;
-    ASSERT_EQ(Host(RunArguments(in, Folder() + "raw-a.png", "--prm " + Quoted(prm) + " --save-parameters " + Quoted(saved)), &output), 0) << output;
+    ASSERT_EQ(
+        Host(RunArguments(in, Folder() + "raw-a.png", "--prm " + Quoted(prm) + " --save-parameters " + Quoted(saved)),
+             &output),
+        0)
+        << output;
     const std::string handle = ReadFileBytes(saved);
     ASSERT_GE(handle.size(), sizeof(ParameterRecord));
     ASSERT_EQ(Host(RunArguments(in, Folder() + "raw-b.png", "--parameters " + Quoted(saved)), &output), 0) << output;
@@ -426,16 +434,31 @@ TEST(CommandLineTest, OutputMayReplaceTheInputOnlyOnSuccess) {
     EXPECT_EQ(Host(RunArguments(in, in, "--prm " + Quoted(prm) + " --fail-advance-at 1"), &output), 1);
     EXPECT_EQ(ReadFileBytes(in), before);
     ASSERT_EQ(Host(RunArguments(in, in, "--prm " + Quoted(prm)), &output), 0) << output;
-    ASSERT_EQ(Host(RunArguments(WriteInput("replace-copy.png", input), Folder() + "replace-out.png",
-                                "--prm " + Quoted(prm)),
-                   &output),
-              0)
+    ASSERT_EQ(
+        Host(RunArguments(WriteInput("replace-copy.png", input), Folder() + "replace-out.png", "--prm " + Quoted(prm)),
+             &output),
+        0)
         << output;
     EXPECT_EQ(ReadFileBytes(in), ReadFileBytes(Folder() + "replace-out.png"));
     EXPECT_NE(ReadFileBytes(in), before);
     EXPECT_EQ(PartialFilesIn(Folder()), std::vector<std::string>{});
     EXPECT_EQ(Host("run --help", &output), 0);
     EXPECT_NE(output.find("OUTPUT may name the same file"), std::string::npos) << output;
+}
+
+// A staged screenshot needs the screenshot and a pixel of the image; anything
+// else is refused before a plug-in call, nothing written.
+TEST(CommandLineTest, ScreenshotPickIsCheckedFirst) {
+    const std::string in = WriteInput("pick-in.png", RandomPng(3, 8, 61)), out = Folder() + "pick-out.png";
+    DeleteFileA(out.c_str());
+    std::string output;
+    for (const char* bad : {"--screenshot-pick 1,1", "--screenshot x.png --screenshot-pick 70,1",
+                            "--screenshot x.png --screenshot-pick 1,50", "--screenshot x.png --screenshot-pick -1,0",
+                            "--screenshot x.png --screenshot-pick 1", "--screenshot x.png --screenshot-pick 1,2,3"}) {
+        EXPECT_EQ(Host(RunArguments(in, out, bad), &output), 2) << bad;
+        EXPECT_NE(output.find("--screenshot-pick"), std::string::npos) << output;
+    }
+    EXPECT_EQ(ReadFileBytes(out), "");
 }
 
 TEST(CommandLineTest, MessagesEndInABareLineFeed) {
@@ -457,9 +480,9 @@ TEST(CommandLineTest, MessagesEndInABareLineFeed) {
     const std::string notPlugin = Folder() + "not-a-plugin.8bf";
     WriteInput("not-a-plugin.8bf", RandomPng(3, 8, 44));
     output.clear();
-    EXPECT_EQ(Host("run " + Quoted(notPlugin) + " " + Quoted(in) + " " + Quoted(Folder() + "none.png") + " --quiet",
-                   &output),
-              2);
+    EXPECT_EQ(
+        Host("run " + Quoted(notPlugin) + " " + Quoted(in) + " " + Quoted(Folder() + "none.png") + " --quiet", &output),
+        2);
     const size_t said = output.find("cannot load the plug-in " + notPlugin + ": ");
     ASSERT_NE(said, std::string::npos) << output;
     EXPECT_GT(output.find(" (system error ", said), said + 27 + notPlugin.size()) << output;
@@ -526,7 +549,8 @@ TEST(CommandLineTest, DocumentsOfModesThePluginDoesNotTakeAreRefused) {
     for (const Case& c : cases) {
         for (bool repeat : {true, false}) {  // the repeat flow and the menu flow
             output.clear();
-            EXPECT_EQ(Host(RunArguments(c.input, out, (repeat ? "--prm " + Quoted(prm) + " " : "") + c.more), &output), 2)
+            EXPECT_EQ(Host(RunArguments(c.input, out, (repeat ? "--prm " + Quoted(prm) + " " : "") + c.more), &output),
+                      2)
                 << c.input << " " << c.more;
             EXPECT_NE(output.find("the plug-in does not support " + c.says), std::string::npos) << output;
             EXPECT_NE(output.find("it takes RGBColor and RGB48 documents"), std::string::npos) << output;
@@ -535,9 +559,9 @@ TEST(CommandLineTest, DocumentsOfModesThePluginDoesNotTakeAreRefused) {
     }
     // The modes it does take still run, the document's own and a forced one.
     EXPECT_EQ(Host(RunArguments(rgb, out, "--prm " + Quoted(prm) + " --mode 3"), &output), 0) << output;
-    EXPECT_EQ(Host(RunArguments(WriteInput("modes-rgb16.png", RandomPng(4, 16, 36)), out, "--prm " + Quoted(prm)),
-                   &output),
-              0)
+    EXPECT_EQ(
+        Host(RunArguments(WriteInput("modes-rgb16.png", RandomPng(4, 16, 36)), out, "--prm " + Quoted(prm)), &output),
+        0)
         << output;
 }
 
@@ -581,10 +605,10 @@ TEST(CommandLineTest, SixteenBitCoordinatesBoundImagesAndSelections) {
     // --rect: a usage error unless four numbers in 0..32767 make a non-empty
     // rectangle; these all wrapped or slipped through before.
     const std::string in = WriteInput("coordinates-in.png", SolidPng(70, 50, 220, 30, 30));
-    const char* refused[] = {"0,0,70000,70000", "0,0,32768,752", "-1,0,10,10",   "0,-5,10,10",
-                             "10,0,5,10",       "0,10,10,5",     "5,5,5,9",      "5,5,9,5",
-                             "0,0,10",          "0,0,10,10,4",   "a,0,10,10",    "0x0,0,10,10",
-                             " 1,0,10,10",      "1,,10,10",      "0,0,99999999999999999999,10"};
+    const char* refused[] = {
+        "0,0,70000,70000", "0,0,32768,752", "-1,0,10,10", "0,-5,10,10", "10,0,5,10",
+        "0,10,10,5",       "5,5,5,9",       "5,5,9,5",    "0,0,10",     "0,0,10,10,4",
+        "a,0,10,10",       "0x0,0,10,10",   " 1,0,10,10", "1,,10,10",   "0,0,99999999999999999999,10"};
     for (const char* rect : refused) {
         std::remove(out.c_str());
         EXPECT_EQ(Host(RunArguments(in, out, "--prm " + Quoted(prm) + " --rect \"" + rect + "\""), &output), 2) << rect;

@@ -166,6 +166,37 @@ private:
     std::thread thread_;
 };
 
+// The preview's geometry at the fit zoom, worked out from the window's size
+// alone: the smallest whole reduction that fits, the padded reduced size,
+// centred in the view (which starts at -1, -1 with the border).
+struct FitGeometry {
+    int fit, left, top, width, height;
+};
+
+inline FitGeometry FitOf(HWND preview, const filterhost::Document& d) {
+    RECT outer;
+    GetWindowRect(preview, &outer);
+    const int viewWidth = outer.right - outer.left, viewHeight = outer.bottom - outer.top;
+    FitGeometry g{};
+    g.fit = std::max((d.width + viewWidth - 1) / viewWidth, (d.height + viewHeight - 1) / viewHeight);
+    g.width = g.fit >= 2 ? (d.width + g.fit - 2) / g.fit + 1 : d.width;
+    g.height = g.fit >= 2 ? (d.height + g.fit - 2) / g.fit + 1 : d.height;
+    g.left = -1 + ((viewWidth - g.width) >> 1);
+    g.top = -1 + ((viewHeight - g.height) >> 1);
+    return g;
+}
+
+// What follows input shows once the dialog's thread has handled it; under
+// load that takes a while, so the expectation is given up to 3 s to hold.
+#define EXPECT_SOON_EQ(actual, expected)                                                                      \
+    for (bool once = filterhost::DialogDriver::WaitFor([&] { return (actual) == (expected); }) || true; once; \
+         once = false)                                                                                        \
+    EXPECT_EQ(actual, expected)
+#define EXPECT_SOON_GT(actual, bound)                                                                     \
+    for (bool once = filterhost::DialogDriver::WaitFor([&] { return (actual) > (bound); }) || true; once; \
+         once = false)                                                                                    \
+    EXPECT_GT(actual, bound)
+
 class DialogTest : public HostTest {
 protected:
     void SetUp() override {

@@ -38,26 +38,6 @@ std::string Tenths(int32_t value) {
     return std::string(reinterpret_cast<char*>(text + 1), text[0]);
 }
 
-// The preview's geometry at the fit zoom, worked out from the window's size
-// alone: the smallest whole reduction that fits, the padded reduced size,
-// centred in the view (which starts at -1, -1 with the border).
-struct FitGeometry {
-    int fit, left, top, width, height;
-};
-
-FitGeometry FitOf(HWND preview, const Document& d) {
-    RECT outer;
-    GetWindowRect(preview, &outer);
-    const int viewWidth = outer.right - outer.left, viewHeight = outer.bottom - outer.top;
-    FitGeometry g{};
-    g.fit = std::max((d.width + viewWidth - 1) / viewWidth, (d.height + viewHeight - 1) / viewHeight);
-    g.width = g.fit >= 2 ? (d.width + g.fit - 2) / g.fit + 1 : d.width;
-    g.height = g.fit >= 2 ? (d.height + g.fit - 2) / g.fit + 1 : d.height;
-    g.left = -1 + ((viewWidth - g.width) >> 1);
-    g.top = -1 + ((viewHeight - g.height) >> 1);
-    return g;
-}
-
 // How many client pixels of the preview differ from `shown` at the fit zoom
 // (grey around the image), with the first one described.
 int PreviewMismatches(const DialogDriver& dialog, const Document& shown, std::string* first) {
@@ -93,15 +73,6 @@ int PreviewMismatches(const DialogDriver& dialog, const Document& shown, std::st
         DialogDriver::WaitFor([&] { return PreviewMismatches((dialog), expected, &first) == 0; }, 3000); \
         EXPECT_EQ(PreviewMismatches((dialog), expected, &first), 0) << "preview " << first;              \
     } while (0)
-
-// What follows input shows once the dialog's thread has handled it; under
-// load that takes a while, so the expectation is given up to 3 s to hold.
-#define EXPECT_SOON_EQ(actual, expected)                                                                        \
-    for (bool once = DialogDriver::WaitFor([&] { return (actual) == (expected); }) || true; once; once = false) \
-    EXPECT_EQ(actual, expected)
-#define EXPECT_SOON_GT(actual, bound)                                                                       \
-    for (bool once = DialogDriver::WaitFor([&] { return (actual) > (bound); }) || true; once; once = false) \
-    EXPECT_GT(actual, bound)
 
 FilterParameters Settings(int32_t sourceHue, int32_t sourceSaturation, int32_t sourceBrightness, int32_t range) {
     FilterParameters p = DefaultSettings();
