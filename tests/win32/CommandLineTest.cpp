@@ -309,12 +309,20 @@ TEST(CommandLineTest, DamagedAndOversizedInputsAreRefused) {
     EXPECT_NE(output.find("truncated"), std::string::npos) << output;
     EXPECT_FALSE(Exists(out));
 
-    // 30000 x 30000 RGBA at 16 bits is 7.2 GB: refused from its header alone.
+    // 30000 x 30000 RGBA at 16 bits is 7.2 GB: a 32-bit host refuses it from
+    // its header alone; a 64-bit one may hold it, and then finds its 100 bytes
+    // of image data short.
     TestPng huge;
     huge.width = huge.height = 30000, huge.depth = 16, huge.colourType = 6;
     ASSERT_TRUE(WriteBytes(in, BuildPng(huge, Compress(Bytes(100, 0)))));
     EXPECT_EQ(Host(RunArguments(in, out, "--prm " + Quoted(prm)), &output), 2) << output;
-    EXPECT_NE(output.find("out of memory"), std::string::npos) << output;
+    if (sizeof(void*) == 4) {
+        EXPECT_NE(output.find("out of memory"), std::string::npos) << output;
+    } else {
+        EXPECT_TRUE(output.find("out of memory") != std::string::npos ||
+                    output.find("is damaged") != std::string::npos)
+            << output;
+    }
     EXPECT_FALSE(Exists(out));
 }
 
