@@ -11,6 +11,7 @@
 #include <cstring>
 #include <vector>
 
+#include "BenchDocument.h"
 #include "BenchImages.h"
 #include "filterhost/lib/Document.h"
 #include "filterhost/lib/FilterSession.h"
@@ -42,20 +43,6 @@ double Milliseconds() {
     QueryPerformanceFrequency(&frequency);
     QueryPerformanceCounter(&now);
     return double(now.QuadPart) * 1000.0 / double(frequency.QuadPart);
-}
-
-filterhost::Document MakeDocument(int depth) {
-    filterhost::Document d;
-    d.Allocate(kSide, kSide, 3, depth);
-    d.imageMode = depth == 16 ? 11 : 3;
-    if (depth == 16) {
-        const std::vector<uint16_t> image = MakeImage16(Scene::Photo);
-        std::memcpy(d.data.data(), image.data(), image.size() * 2);
-    } else {
-        const std::vector<uint8_t> image = MakeImage8(Scene::Photo);
-        std::memcpy(d.data.data(), image.data(), image.size());
-    }
-    return d;
 }
 
 double Milliseconds();

@@ -76,13 +76,11 @@ void SendPointer(const PointerStep& step) {
 
 }  // namespace
 
-ScreenPixels CaptureClientPixels(HWND window) {
+namespace {
+
+// The screen's pixels in w x h at (left, top), as shown.
+ScreenPixels CaptureScreen(int left, int top, int w, int h) {
     ScreenPixels shot;
-    RECT r;
-    if (!GetClientRect(window, &r)) return shot;
-    POINT origin{0, 0};
-    ClientToScreen(window, &origin);
-    const int w = r.right - r.left, h = r.bottom - r.top;
     if (w <= 0 || h <= 0) return shot;
     HDC screen = GetDC(nullptr);
     HDC memory = CreateCompatibleDC(screen);
@@ -95,7 +93,7 @@ ScreenPixels CaptureClientPixels(HWND window) {
     void* bits = nullptr;
     HBITMAP bitmap = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
     HGDIOBJ old = SelectObject(memory, bitmap);
-    BitBlt(memory, 0, 0, w, h, screen, origin.x, origin.y, SRCCOPY);
+    BitBlt(memory, 0, 0, w, h, screen, left, top, SRCCOPY);
     GdiFlush();
     shot.width = w, shot.height = h;
     shot.pixels.resize(size_t(w) * size_t(h));
@@ -108,36 +106,28 @@ ScreenPixels CaptureClientPixels(HWND window) {
     return shot;
 }
 
+}  // namespace
+
+ScreenPixels CaptureClientPixels(HWND window) {
+    RECT r;
+    if (!GetClientRect(window, &r)) return ScreenPixels{};
+    POINT origin{0, 0};
+    ClientToScreen(window, &origin);
+    return CaptureScreen(origin.x, origin.y, r.right - r.left, r.bottom - r.top);
+}
+
 bool CaptureWindow(HWND window, const std::string& path) {
     RECT r;
     if (!GetWindowRect(window, &r)) return false;
-    const int w = r.right - r.left, h = r.bottom - r.top;
-    HDC screen = GetDC(nullptr);
-    HDC memory = CreateCompatibleDC(screen);
-    BITMAPINFO info{};
-    info.bmiHeader.biSize = sizeof info.bmiHeader;
-    info.bmiHeader.biWidth = w;
-    info.bmiHeader.biHeight = -h;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    void* bits = nullptr;
-    HBITMAP bitmap = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-    HGDIOBJ old = SelectObject(memory, bitmap);
-    BitBlt(memory, 0, 0, w, h, screen, r.left, r.top, SRCCOPY);
-    GdiFlush();
+    const ScreenPixels shot = CaptureScreen(r.left, r.top, r.right - r.left, r.bottom - r.top);
     PngImage image;
-    image.width = w, image.height = h, image.channels = 3, image.bits = 8;
-    image.samples.resize(size_t(w) * h * 3);
-    const auto* px = static_cast<const uint8_t*>(bits);
-    for (size_t i = 0; i < size_t(w) * h; ++i) {
-        image.samples[i * 3] = px[i * 4 + 2];
-        image.samples[i * 3 + 1] = px[i * 4 + 1];
-        image.samples[i * 3 + 2] = px[i * 4];
+    image.width = shot.width, image.height = shot.height, image.channels = 3, image.bits = 8;
+    image.samples.resize(shot.pixels.size() * 3);
+    for (size_t i = 0; i < shot.pixels.size(); ++i) {
+        image.samples[i * 3] = uint8_t(shot.pixels[i] >> 16);
+        image.samples[i * 3 + 1] = uint8_t(shot.pixels[i] >> 8);
+        image.samples[i * 3 + 2] = uint8_t(shot.pixels[i]);
     }
-    SelectObject(memory, old);
-    DeleteObject(bitmap);
-    DeleteDC(memory);
-    ReleaseDC(nullptr, screen);
     std::string error;
     return WritePng(path, image, &error);
 }
