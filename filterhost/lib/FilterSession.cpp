@@ -79,7 +79,7 @@ struct SessionCallbacks {
 
 OSErr HOST_CALLBACK SessionCallbacks::Display(const PSPixelMap* map, const VRect* rect, int32 row, int32 col,
                                               void* context) {
-    static std::vector<uint32_t> spare;
+    static DisplayImage spare;
     FilterSession* s = activeSession;
     if (s != nullptr) ++s->displayCalls_;
     return DrawPixelMap(map, rect, row, col, static_cast<HDC>(context), s != nullptr ? s->displayScratch_ : spare);

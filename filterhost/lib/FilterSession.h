@@ -14,6 +14,7 @@
 #include "Document.h"
 #include "GuardedBuffer.h"
 #include "HostHandles.h"
+#include "PixelMapDrawing.h"
 #include "PluginModule.h"
 
 namespace filterhost {
@@ -136,7 +137,7 @@ private:
     int advanceCalls_ = 0;
     int displayCalls_ = 0;
     std::vector<intptr_t> watchSettings_;
-    std::vector<uint32_t> displayScratch_;
+    DisplayImage displayScratch_;
 };
 
 }  // namespace filterhost
