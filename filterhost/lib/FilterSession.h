@@ -138,6 +138,7 @@ private:
     int displayCalls_ = 0;
     std::vector<intptr_t> watchSettings_;
     DisplayImage displayScratch_;
+    std::vector<int32_t> gatherColumns_;  // scratch of the reduced delivery
 };
 
 }  // namespace filterhost
