@@ -35,6 +35,7 @@
 #include "filterhost/lib/UiDriver.h"
 #include "filterhost/lib/WindowsVersion.h"
 #include "plugin/engine/HueTransform.h"
+#include "plugin/engine/TransformTables.h"
 #include "plugin/entry/ModuleState.h"
 #include "plugin/filter/FilterParameters.h"
 #include "plugin/preview/PreviewGeometry.h"
@@ -207,6 +208,55 @@ struct Row {
     double advance, plugin, convert, blit, toScreen;
 };
 
+// The engine alone on the pixels a redraw with the Preview on transforms:
+// the host's reduced pixels under the visible rectangle, gathered once into
+// rows of their own, then transformed row by row (median of kRounds).
+double EngineAloneMs(const filterhost::Document& d) {
+    const PreviewState& p = previewState;
+    const PreviewRect v = VisibleRect();
+    const int z = int(p.zoomIn), n = int(p.zoomOut);
+    const int left = (v.left - p.imageRect.left) / z, top = (v.top - p.imageRect.top) / z;
+    const int right = (v.right - p.imageRect.left + z - 1) / z, bottom = (v.bottom - p.imageRect.top + z - 1) / z;
+    const int width = right - left, height = bottom - top, bytes = d.sampleBytes();
+    const size_t rowBytes = size_t(width) * 3 * size_t(bytes);
+    std::vector<uint8_t> in(rowBytes * size_t(height)), out(in.size());
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x)
+            std::memcpy(&in[size_t(y) * rowBytes + size_t(x) * 3 * bytes],
+                        d.Pixel(std::min((left + x) * n, d.width - 1), std::min((top + y) * n, d.height - 1)),
+                        size_t(3 * bytes));
+    std::vector<double> times;
+    for (int i = 0; i < kRounds; ++i) {
+        const double start = Milliseconds();
+        for (int y = 0; y < height; ++y) {
+            if (bytes == 2)
+                TransformRow16(reinterpret_cast<const uint16_t*>(&in[size_t(y) * rowBytes]),
+                               reinterpret_cast<uint16_t*>(&out[size_t(y) * rowBytes]), 3, width);
+            else
+                TransformRow8(&in[size_t(y) * rowBytes], &out[size_t(y) * rowBytes], 3, width);
+        }
+        times.push_back(Milliseconds() - start);
+    }
+    return Median(times);
+}
+
+// Costs inside every redraw whatever the zoom: the tables rebuilt, and the
+// cache DC got and released; medians of kRounds.
+void PrintFixedCosts(HWND preview) {
+    std::vector<double> tables, dc;
+    for (int i = 0; i < kRounds; ++i) {
+        double start = Milliseconds();
+        BuildTransformTables();
+        tables.push_back(Milliseconds() - start);
+        start = Milliseconds();
+        HDC cache = GetDCEx(preview, nullptr, DCX_CACHE | DCX_LOCKWINDOWUPDATE);
+        ReleaseDC(preview, cache);
+        dc.push_back(Milliseconds() - start);
+    }
+    std::printf("inside every redraw: BuildTransformTables %.3f ms, GetDCEx + ReleaseDC %.3f ms\n", Median(tables),
+                Median(dc));
+}
+
 // Bare draws and redraws taken in turn, each timed to GdiFlush (queued) and
 // to the screen (shown); then the redraws again with the stages timed.
 Row Measure(FilterRecord* record, HWND dialog, HWND preview, HDC screen, POINT at) {
@@ -301,9 +351,9 @@ int main() {
             ok = WaitsForTheScreen(preview, dc, screen, at, client);
             ReleaseDC(preview, dc);
             if (!ok) break;
-            std::printf("\n%-5s %-5s %-4s %7s | %7s %7s %6s | %7s %7s | %7s %7s %7s %7s %7s\n", "depth", "zoom",
-                        "prev", "pixels", "queued", "shown", "x bare", "bare q", "bare s", "advance", "plug-in",
-                        "convert", "blit", "screen");
+            std::printf("\n%-5s %-5s %-4s %7s | %7s %7s %6s | %7s %7s | %7s %7s %7s %7s %7s | %7s\n", "depth",
+                        "zoom", "prev", "pixels", "queued", "shown", "x bare", "bare q", "bare s", "advance",
+                        "plug-in", "convert", "blit", "screen", "engine");
         }
 
         const struct {
@@ -329,12 +379,15 @@ int main() {
                 const Row m = Measure(record, dialog.window(), preview, screen, at);
                 bareShown.push_back(m.bareShown);
                 bareQueued.push_back(m.bareQueued);
-                std::printf("%-5d %-5s %-4s %7ld | %7.3f %7.3f %6.2f | %7.3f %7.3f | %7.3f %7.3f %7.3f %7.3f %7.3f\n",
-                            depth, zoom.name, effect ? "on" : "off", pixels, m.queued, m.shown, m.shown / m.bareShown,
-                            m.bareQueued, m.bareShown, m.advance, m.plugin, m.convert, m.blit, m.toScreen);
+                const double engine = effect == 1 ? EngineAloneMs(document) : 0.0;
+                std::printf(
+                    "%-5d %-5s %-4s %7ld | %7.3f %7.3f %6.2f | %7.3f %7.3f | %7.3f %7.3f %7.3f %7.3f %7.3f | %7.3f\n",
+                    depth, zoom.name, effect ? "on" : "off", pixels, m.queued, m.shown, m.shown / m.bareShown,
+                    m.bareQueued, m.bareShown, m.advance, m.plugin, m.convert, m.blit, m.toScreen, engine);
             }
             if (!ok) break;
         }
+        if (ok && depth == 16) PrintFixedCosts(preview);
         DestroyWindow(dialog.window());
         filterhost::PumpMessages(20);
         if (!ok) break;
@@ -346,7 +399,8 @@ int main() {
                 "in Wine's window surface); shown: until the X server has them. Stages (medians of a second pass\n"
                 "with the host's callbacks timed): advance = advanceState, plug-in = the rest of the redraw,\n"
                 "convert and blit = displayPixels' conversion and its SetDIBitsToDevice, screen = the way to the\n"
-                "screen after the redraw. Bare draw of the view, median of the rows: queued %.3f, shown %.3f\n",
+                "screen after the redraw. engine: the row transform alone on the pixels a redraw transforms (part\n"
+                "of plug-in). Bare draw of the view, median of the rows: queued %.3f, shown %.3f\n",
                 kRounds, Median(bareQueued), Median(bareShown));
     return 0;
 }
