@@ -1,17 +1,8 @@
 #include "PixelMapDrawing.h"
 
+#include "DisplayRows.h"
+
 namespace filterhost {
-namespace {
-
-// Interleaved 8-bit RGB, ColBytes apart (3, or 4 with a fourth sample that is
-// not shown), as 0x00RRGGBB: the maps of RGB documents, the usual case.
-template <int ColBytes>
-void ConvertRgbRow(const uint8_t* from, uint32_t* to, int width) {
-    for (int x = 0; x < width; ++x, from += ColBytes)
-        to[x] = (uint32_t(from[0]) << 16) | (uint32_t(from[1]) << 8) | uint32_t(from[2]);
-}
-
-}  // namespace
 
 uint32_t DisplayColour(const uint8_t* p, int32 imageMode, int32 planeBytes) {
     uint32_t r, g, b;
@@ -43,15 +34,17 @@ OSErr ConvertPixelMap(const PSPixelMap* map, const VRect* area, DisplayImage& im
 
     if (image.bits.size() < size_t(width) * size_t(height)) image.bits.resize(size_t(width) * size_t(height));
     const auto* base = static_cast<const uint8_t*>(map->baseAddr);
+    // Interleaved 8-bit RGB, the maps of RGB documents, by rows of their own.
     const bool rgb = map->imageMode == plugInModeRGBColor && map->planeBytes == 1;
+    const RgbRows& rows = DisplayRgbRows();
     for (int y = 0; y < height; ++y) {
         const uint8_t* from =
             base + intptr_t(area->top + y - b.top) * map->rowBytes + intptr_t(area->left - b.left) * map->colBytes;
         uint32_t* to = image.bits.data() + size_t(y) * size_t(width);
         if (rgb && map->colBytes == 3)
-            ConvertRgbRow<3>(from, to, width);
+            rows.rgb3(from, to, width);
         else if (rgb && map->colBytes == 4)
-            ConvertRgbRow<4>(from, to, width);
+            rows.rgb4(from, to, width);
         else
             for (int x = 0; x < width; ++x, from += map->colBytes)
                 to[x] = DisplayColour(from, map->imageMode, map->planeBytes);

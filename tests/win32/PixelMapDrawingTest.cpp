@@ -1,16 +1,22 @@
 // displayPixels as our host draws it: every layout of pixel map converted
 // pixel for pixel as DisplayColour gives it, maps with bounds away from the
 // origin and padded rows, calls of different sizes one after another, and the
-// pixels landing at the given row and column of a bitmap, top row first.
+// pixels landing at the given row and column of a bitmap, top row first; the
+// RGB rows of both kinds against DisplayColour at every width, each row ending
+// at a guard page so that a read past its last pixel faults.
 #include <gtest/gtest.h>
 
 #include <windows.h>
 
+#include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <string>
 #include <vector>
 
 #include "common/TestRandom.h"
+#include "filterhost/lib/DisplayRows.h"
+#include "filterhost/lib/GuardedBuffer.h"
 #include "filterhost/lib/PixelMapDrawing.h"
 
 namespace tavirel::test {
@@ -98,6 +104,35 @@ TEST(PixelMapDrawingTest, EveryLayoutConvertsPixelForPixel) {
             ASSERT_EQ(CompareImage(image, t, area), "")
                 << "mode " << l.mode << ", colBytes " << l.colBytes << ", area " << area.top << "," << area.left;
         }
+    }
+}
+
+TEST(PixelMapDrawingTest, RgbRowsOfBothKindsAtEveryWidth) {
+    std::vector<filterhost::RgbRows> kinds{{"plain", filterhost::RgbRow3Plain, filterhost::RgbRow4Plain}};
+    if (filterhost::ProcessorHasSsse3())
+        kinds.push_back({"ssse3", filterhost::RgbRow3Ssse3, filterhost::RgbRow4Ssse3});
+    else
+        std::printf("no SSSE3 here: only the plain rows are tested\n");
+    TestRandom random(77);
+    filterhost::GuardedBuffer row;
+    for (const filterhost::RgbRows& kind : kinds) {
+        for (int colBytes : {3, 4}) {
+            for (int width = 0; width <= 70; ++width) {
+                ASSERT_TRUE(row.Reset(size_t(width) * colBytes + 1));
+                auto* bytes = static_cast<uint8_t*>(row.data()) + 1;  // an odd start as well
+                for (int i = 0; i < width * colBytes; ++i) bytes[i] = uint8_t(random.UpTo(255));
+                std::vector<uint32_t> out(size_t(width) + 1, 0xDEADBEEFu);
+                (colBytes == 3 ? kind.rgb3 : kind.rgb4)(bytes, out.data(), width);
+                for (int x = 0; x < width; ++x) {
+                    ASSERT_EQ(out[size_t(x)], DisplayColour(bytes + x * colBytes, plugInModeRGBColor, 1))
+                        << kind.name << ", colBytes " << colBytes << ", width " << width << ", pixel " << x;
+                }
+                EXPECT_EQ(out[size_t(width)], 0xDEADBEEFu) << kind.name << " wrote past the row";
+            }
+        }
+    }
+    if (filterhost::ProcessorHasSsse3() && std::getenv("TAVIREL_SIMD") == nullptr) {
+        EXPECT_STREQ(filterhost::DisplayRgbRows().name, "ssse3");
     }
 }
 
