@@ -48,7 +48,7 @@ namespace {
 using namespace tavirel;
 using namespace tavirel::bench;
 
-constexpr int kRounds = 41;
+constexpr int kRounds = 101;
 
 double Milliseconds() {
     LARGE_INTEGER frequency, now;
@@ -183,6 +183,7 @@ bool CheckPicture(HWND preview, const filterhost::Document& d, bool effect) {
 // does what the host's callback does, in its order, through its functions.
 AdvanceStateProc hostAdvance = nullptr;
 double advanceMs = 0, convertMs = 0, blitMs = 0;
+int displayCalls = 0;
 filterhost::DisplayImage stageImage;
 
 OSErr HOST_CALLBACK TimedAdvance() {
@@ -194,6 +195,7 @@ OSErr HOST_CALLBACK TimedAdvance() {
 
 OSErr HOST_CALLBACK TimedDisplay(const PSPixelMap* map, const VRect* area, int32 row, int32 column, void* dc) {
     if (dc == nullptr) return paramErr;
+    ++displayCalls;
     const double start = Milliseconds();
     const OSErr converted = filterhost::ConvertPixelMap(map, area, stageImage);
     const double done = Milliseconds();
@@ -206,6 +208,7 @@ OSErr HOST_CALLBACK TimedDisplay(const PSPixelMap* map, const VRect* area, int32
 struct Row {
     double queued, shown, bareQueued, bareShown;
     double advance, plugin, convert, blit, toScreen;
+    int tiles;  // displayPixels calls a redraw
 };
 
 // The engine alone on the pixels a redraw with the Preview on transforms:
@@ -294,6 +297,7 @@ Row Measure(FilterRecord* record, HWND dialog, HWND preview, HDC screen, POINT a
     record->advanceState = TimedAdvance;
     record->displayPixels = TimedDisplay;
     std::vector<double> a, p, c, b, s;
+    displayCalls = 0;
     for (int i = 0; i < kRounds; ++i) {
         Shown(screen, at);
         advanceMs = convertMs = blitMs = 0;
@@ -312,7 +316,7 @@ Row Measure(FilterRecord* record, HWND dialog, HWND preview, HDC screen, POINT a
     record->displayPixels = display;
     return Row{Median(queued), Median(shown), Median(bareQueued), Median(bareShown),
                Median(a),      Median(p),     Median(c),          Median(b),
-               Median(s)};
+               Median(s),      displayCalls / kRounds};
 }
 
 }  // namespace
@@ -351,8 +355,8 @@ int main() {
             ok = WaitsForTheScreen(preview, dc, screen, at, client);
             ReleaseDC(preview, dc);
             if (!ok) break;
-            std::printf("\n%-5s %-5s %-4s %7s | %7s %7s %6s | %7s %7s | %7s %7s %7s %7s %7s | %7s\n", "depth",
-                        "zoom", "prev", "pixels", "queued", "shown", "x bare", "bare q", "bare s", "advance",
+            std::printf("\n%-5s %-5s %-4s %6s %5s | %7s %7s %6s | %7s %7s | %7s %7s %7s %7s %7s | %7s\n", "depth",
+                        "zoom", "prev", "pixels", "tiles", "queued", "shown", "x bare", "bare q", "bare s", "advance",
                         "plug-in", "convert", "blit", "screen", "engine");
         }
 
@@ -381,8 +385,8 @@ int main() {
                 bareQueued.push_back(m.bareQueued);
                 const double engine = effect == 1 ? EngineAloneMs(document) : 0.0;
                 std::printf(
-                    "%-5d %-5s %-4s %7ld | %7.3f %7.3f %6.2f | %7.3f %7.3f | %7.3f %7.3f %7.3f %7.3f %7.3f | %7.3f\n",
-                    depth, zoom.name, effect ? "on" : "off", pixels, m.queued, m.shown, m.shown / m.bareShown,
+                    "%-5d %-5s %-4s %6ld %5d | %7.3f %7.3f %6.2f | %7.3f %7.3f | %7.3f %7.3f %7.3f %7.3f %7.3f | %7.3f\n",
+                    depth, zoom.name, effect ? "on" : "off", pixels, m.tiles, m.queued, m.shown, m.shown / m.bareShown,
                     m.bareQueued, m.bareShown, m.advance, m.plugin, m.convert, m.blit, m.toScreen, engine);
             }
             if (!ok) break;
@@ -395,12 +399,13 @@ int main() {
     ReleaseDC(nullptr, screen);
     UnregisterPreviewClass();
     if (!ok) return 1;
-    std::printf("\nms, medians of %d; x bare = shown / bare shown of the same row. queued: to GdiFlush (the pixels\n"
-                "in Wine's window surface); shown: until the X server has them. Stages (medians of a second pass\n"
-                "with the host's callbacks timed): advance = advanceState, plug-in = the rest of the redraw,\n"
-                "convert and blit = displayPixels' conversion and its SetDIBitsToDevice, screen = the way to the\n"
-                "screen after the redraw. engine: the row transform alone on the pixels a redraw transforms (part\n"
-                "of plug-in). Bare draw of the view, median of the rows: queued %.3f, shown %.3f\n",
+    std::printf("\nms, medians of %d; x bare = shown / bare shown of the same row; tiles = displayPixels calls a\n"
+                "redraw. queued: to GdiFlush (the pixels in Wine's window surface); shown: until the X server has\n"
+                "them. Stages (medians of a second pass with the host's callbacks timed): advance = advanceState,\n"
+                "plug-in = the rest of the redraw, convert and blit = displayPixels' conversion and its\n"
+                "SetDIBitsToDevice, screen = the way to the screen after the redraw. engine: the row transform\n"
+                "alone on the pixels a redraw transforms (part of plug-in). Bare draw of the view, median of the\n"
+                "rows: queued %.3f, shown %.3f\n",
                 kRounds, Median(bareQueued), Median(bareShown));
     return 0;
 }
