@@ -385,7 +385,8 @@ int main() {
                 bareQueued.push_back(m.bareQueued);
                 const double engine = effect == 1 ? EngineAloneMs(document) : 0.0;
                 std::printf(
-                    "%-5d %-5s %-4s %6ld %5d | %7.3f %7.3f %6.2f | %7.3f %7.3f | %7.3f %7.3f %7.3f %7.3f %7.3f | %7.3f\n",
+                    "%-5d %-5s %-4s %6ld %5d | %7.3f %7.3f %6.2f | %7.3f %7.3f | %7.3f %7.3f %7.3f %7.3f %7.3f"
+                    " | %7.3f\n",
                     depth, zoom.name, effect ? "on" : "off", pixels, m.tiles, m.queued, m.shown, m.shown / m.bareShown,
                     m.bareQueued, m.bareShown, m.advance, m.plugin, m.convert, m.blit, m.toScreen, engine);
             }

@@ -60,7 +60,8 @@ std::string CompareImage(const DisplayImage& image, const TestMap& t, const VRec
         return "not a top-down 32-bit bitmap of the area's size";
     for (int y = 0; y < image.height; ++y)
         for (int x = 0; x < image.width; ++x) {
-            const uint32_t expected = DisplayColour(t.At(area.top + y, area.left + x), t.map.imageMode, t.map.planeBytes);
+            const uint32_t expected =
+                DisplayColour(t.At(area.top + y, area.left + x), t.map.imageMode, t.map.planeBytes);
             const uint32_t actual = image.bits[size_t(y) * size_t(image.width) + size_t(x)] & 0xFFFFFFu;
             if (actual != expected)
                 return "(" + std::to_string(x) + ", " + std::to_string(y) + "): " + std::to_string(actual) +
