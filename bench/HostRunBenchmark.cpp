@@ -9,6 +9,7 @@
 #include <cstring>
 #include <string>
 
+#include "BenchDocument.h"
 #include "BenchImages.h"
 #include "filterhost/lib/Document.h"
 #include "filterhost/lib/FilterSession.h"
@@ -39,20 +40,6 @@ std::vector<uint8_t> SettingsHandleBytes() {
     record.parameters.showDialog = 0;
     const uint8_t* bytes = reinterpret_cast<const uint8_t*>(&record);
     return std::vector<uint8_t>(bytes, bytes + sizeof record);
-}
-
-filterhost::Document MakeDocument(int depth) {
-    filterhost::Document d;
-    d.Allocate(kSide, kSide, 3, depth);
-    d.imageMode = depth == 16 ? 11 : 3;
-    if (depth == 16) {
-        const std::vector<uint16_t> image = MakeImage16(Scene::Photo);
-        std::memcpy(d.data.data(), image.data(), image.size() * 2);
-    } else {
-        const std::vector<uint8_t> image = MakeImage8(Scene::Photo);
-        std::memcpy(d.data.data(), image.data(), image.size());
-    }
-    return d;
 }
 
 // The best of three runs of each, seconds.

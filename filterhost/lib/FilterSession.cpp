@@ -36,6 +36,86 @@ int ReducedSize(int n, int rate, bool padding) {
     return padding ? (n + rate - 2) / rate + 1 : (n - 1) / rate + 1;
 }
 
+// Copies `pixels` pixels of `Bytes` bytes each from the source row at the
+// given byte offsets: one fixed-size copy a pixel, which the compiler turns
+// into plain moves for the usual pixel sizes.
+template <size_t Bytes>
+void GatherRow(uint8_t* to, const uint8_t* row, const int32_t* columns, int pixels) {
+    for (int x = 0; x < pixels; ++x, to += Bytes) std::memcpy(to, row + columns[x], Bytes);
+}
+
+// The delivery of `rect` of the image reduced by n (pixel (x, y) is source
+// pixel (n x, n y)), planes lo..hi, into rows of `stride` bytes. Outside the
+// reduced image the nearest edge pixel is repeated, or, with a padding value
+// of 0..255, that value is delivered (times 32768 / 255, truncated, for 16
+// bits); planes the document lacks deliver 0. The source column of every
+// delivered column is worked out once, so a row is a run of pixel copies.
+void GatherReduced(const Document& from, const Rect& rect, int lo, int hi, int n, int16 padding, int reducedWidth,
+                   int reducedHeight, uint8_t* out, int32 stride, std::vector<int32_t>& columns) {
+    const int width = rect.right - rect.left, height = rect.bottom - rect.top;
+    const int bytes = from.sampleBytes(), planes = hi - lo + 1, pixelBytes = planes * bytes;
+    const int present = std::clamp(std::min(hi, from.planes - 1) - lo + 1, 0, planes);
+    const size_t presentBytes = size_t(present) * bytes;
+    const bool fills = padding >= 0 && padding <= 255;
+
+    std::vector<uint8_t> fillPixel(size_t(pixelBytes), 0);
+    if (fills) {
+        const uint32_t v = uint32_t(padding) * (bytes == 2 ? 32768u / 255u : 1u);
+        for (int p = 0; p < planes; ++p) {
+            if (bytes == 2) {
+                const uint16_t s = uint16_t(v);
+                std::memcpy(&fillPixel[size_t(p) * 2], &s, 2);
+            } else {
+                fillPixel[size_t(p)] = uint8_t(v);
+            }
+        }
+    }
+    // Byte offsets in a source row of each delivered column's first plane;
+    // -1 where the padding value fills the column.
+    columns.resize(size_t(width));
+    bool anyFilled = false;
+    for (int x = 0; x < width; ++x) {
+        const int rx = rect.left + x;
+        if (fills && (rx < 0 || rx >= reducedWidth)) {
+            columns[size_t(x)] = -1;
+            anyFilled = true;
+            continue;
+        }
+        const int sx = std::min(std::clamp(rx, 0, reducedWidth - 1) * n, from.width - 1);
+        columns[size_t(x)] = int32_t((size_t(sx) * from.planes + lo) * bytes);
+    }
+    for (int y = 0; y < height; ++y) {
+        uint8_t* to = out + intptr_t(y) * stride;
+        const int ry = rect.top + y;
+        if (fills && (ry < 0 || ry >= reducedHeight)) {
+            for (int x = 0; x < width; ++x) std::memcpy(to + size_t(x) * pixelBytes, fillPixel.data(), pixelBytes);
+            continue;
+        }
+        const int sy = std::min(std::clamp(ry, 0, reducedHeight - 1) * n, from.height - 1);
+        const uint8_t* row = from.Pixel(0, sy);
+        if (!anyFilled && present == planes) {
+            switch (pixelBytes) {
+                case 1: GatherRow<1>(to, row, columns.data(), width); continue;
+                case 2: GatherRow<2>(to, row, columns.data(), width); continue;
+                case 3: GatherRow<3>(to, row, columns.data(), width); continue;
+                case 4: GatherRow<4>(to, row, columns.data(), width); continue;
+                case 6: GatherRow<6>(to, row, columns.data(), width); continue;
+                case 8: GatherRow<8>(to, row, columns.data(), width); continue;
+                default: break;
+            }
+        }
+        for (int x = 0; x < width; ++x, to += pixelBytes) {
+            const int32_t column = columns[size_t(x)];
+            if (column < 0) {
+                std::memcpy(to, fillPixel.data(), size_t(pixelBytes));
+                continue;
+            }
+            std::memcpy(to, row + column, presentBytes);
+            std::memset(to + presentBytes, 0, size_t(pixelBytes) - presentBytes);
+        }
+    }
+}
+
 HWND CreateHostWindow(const HostOptions& o) {
     WNDCLASSA wc{};
     wc.lpfnWndProc = DefWindowProcA;
@@ -99,7 +179,7 @@ struct SessionCallbacks {
 
 OSErr HOST_CALLBACK SessionCallbacks::Display(const PSPixelMap* map, const VRect* rect, int32 row, int32 col,
                                               void* context) {
-    static std::vector<uint32_t> spare;
+    static DisplayImage spare;
     FilterSession* s = activeSession;
     if (s != nullptr) ++s->displayCalls_;
     return DrawPixelMap(map, rect, row, col, static_cast<HDC>(context), s != nullptr ? s->displayScratch_ : spare);
@@ -313,27 +393,7 @@ bool FilterSession::Deliver(const Rect& rect, int16 lo, int16 hi, Fixed rate, in
         *rowBytes = stride;
         return true;
     }
-    for (int y = 0; y < height; ++y) {
-        const int ry = std::clamp(rect.top + y, 0, reducedHeight - 1);
-        const int sy = std::min(ry * n, from.height - 1);
-        for (int x = 0; x < width; ++x) {
-            const int ryx = rect.left + x;
-            const bool outside = ryx < 0 || ryx >= reducedWidth || rect.top + y < 0 || rect.top + y >= reducedHeight;
-            const int sx = std::min(std::clamp(ryx, 0, reducedWidth - 1) * n, from.width - 1);
-            uint8_t* to = out + intptr_t(y) * stride + intptr_t(x) * planes * bytes;
-            for (int p = 0; p < planes; ++p) {
-                const int plane = lo + p;
-                uint32_t v = plane < from.planes ? from.Sample(sx, sy, plane) : 0;
-                if (outside && padding >= 0 && padding <= 255) v = uint32_t(padding) * (bytes == 2 ? 32768u / 255u : 1u);
-                if (bytes == 2) {
-                    const uint16_t s = uint16_t(v);
-                    std::memcpy(to + p * 2, &s, 2);
-                } else {
-                    to[p] = uint8_t(v);
-                }
-            }
-        }
-    }
+    GatherReduced(from, rect, lo, hi, n, padding, reducedWidth, reducedHeight, out, stride, gatherColumns_);
     *data = buffer.data();
     *rowBytes = stride;
     return true;

@@ -14,6 +14,7 @@
 #include "Document.h"
 #include "GuardedBuffer.h"
 #include "HostHandles.h"
+#include "PixelMapDrawing.h"
 #include "PluginModule.h"
 
 namespace filterhost {
@@ -149,7 +150,8 @@ private:
     int advanceCalls_ = 0;
     int displayCalls_ = 0;
     std::vector<intptr_t> watchSettings_;
-    std::vector<uint32_t> displayScratch_;
+    DisplayImage displayScratch_;
+    std::vector<int32_t> gatherColumns_;  // scratch of the reduced delivery
 };
 
 }  // namespace filterhost

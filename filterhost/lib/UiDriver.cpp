@@ -81,8 +81,8 @@ void SendPointer(const PointerStep& step) {
 
 namespace {
 
-// A rectangle of the screen as it is shown, 0x00RRGGBB row by row.
-ScreenPixels CaptureScreenRect(int x, int y, int w, int h) {
+// The screen's pixels in w x h at (left, top), as shown.
+ScreenPixels CaptureScreen(int left, int top, int w, int h) {
     ScreenPixels shot;
     if (w <= 0 || h <= 0) return shot;
     HDC screen = GetDC(nullptr);
@@ -96,7 +96,7 @@ ScreenPixels CaptureScreenRect(int x, int y, int w, int h) {
     void* bits = nullptr;
     HBITMAP bitmap = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
     HGDIOBJ old = SelectObject(memory, bitmap);
-    BitBlt(memory, 0, 0, w, h, screen, x, y, SRCCOPY);
+    BitBlt(memory, 0, 0, w, h, screen, left, top, SRCCOPY);
     GdiFlush();
     shot.width = w, shot.height = h;
     shot.pixels.resize(size_t(w) * size_t(h));
@@ -115,9 +115,9 @@ bool SavePixels(const ScreenPixels& shot, const std::string& path) {
     image.width = shot.width, image.height = shot.height, image.channels = 3, image.bits = 8;
     image.samples.resize(shot.pixels.size() * 3);
     for (size_t i = 0; i < shot.pixels.size(); ++i) {
-        image.samples[i * 3] = uint16_t(shot.pixels[i] >> 16 & 0xFF);
-        image.samples[i * 3 + 1] = uint16_t(shot.pixels[i] >> 8 & 0xFF);
-        image.samples[i * 3 + 2] = uint16_t(shot.pixels[i] & 0xFF);
+        image.samples[i * 3] = uint8_t(shot.pixels[i] >> 16);
+        image.samples[i * 3 + 1] = uint8_t(shot.pixels[i] >> 8);
+        image.samples[i * 3 + 2] = uint8_t(shot.pixels[i]);
     }
     std::string error;
     return WritePng(path, image, &error);
@@ -130,13 +130,13 @@ ScreenPixels CaptureClientPixels(HWND window) {
     if (!GetClientRect(window, &r)) return ScreenPixels{};
     POINT origin{0, 0};
     ClientToScreen(window, &origin);
-    return CaptureScreenRect(origin.x, origin.y, r.right - r.left, r.bottom - r.top);
+    return CaptureScreen(origin.x, origin.y, r.right - r.left, r.bottom - r.top);
 }
 
 bool CaptureWindow(HWND window, const std::string& path) {
     RECT r;
     if (!GetWindowRect(window, &r)) return false;
-    return SavePixels(CaptureScreenRect(r.left, r.top, r.right - r.left, r.bottom - r.top), path);
+    return SavePixels(CaptureScreen(r.left, r.top, r.right - r.left, r.bottom - r.top), path);
 }
 
 bool CaptureClientArea(HWND window, const std::string& path) { return SavePixels(CaptureClientPixels(window), path); }
