@@ -1,8 +1,8 @@
 // host_run_benchmark: a whole filter run through our host on a 4096 x 4096
 // document against the engine alone on the same pixels, in one process, at 8
-// and 16 bits, with guarded tile copies and with direct tile pointers; then the whole command line on a 4096 x 4096 PNG, file I/O
-// included. Runs under Wine; prints MPix/s and ratios. With --inputs FOLDER it
-// only writes the command line's input files there.
+// and 16 bits, with guarded tile copies and with direct tile pointers; then the whole command line on a 4096 x 4096
+// PNG, file I/O included. Runs under Wine; prints MPix/s and ratios. With --inputs FOLDER it only writes the command
+// line's input files there.
 #include <windows.h>
 
 #include <cstdio>
@@ -78,8 +78,7 @@ bool Compare(filterhost::PluginModule& plugin, int depth, bool direct) {
     }
     const double mpix = double(kPixels) / 1e6;
     std::printf("%2d-bit %-8s host %7.1f MPix/s  engine %7.1f MPix/s  host/engine time %.3f  %s\n", depth,
-                direct ? "direct" : "guarded",
-                mpix / hostBest, mpix / engineBest, hostBest / engineBest,
+                direct ? "direct" : "guarded", mpix / hostBest, mpix / engineBest, hostBest / engineBest,
                 hostSum == engineSum ? "same pixels" : "PIXELS DIFFER");
     return hostSum == engineSum;
 }
@@ -108,7 +107,7 @@ bool WriteCommandLineInputs(int depth, const std::string& in, const std::string&
     }
     // The default settings as a file record: the header and seven numbers, big-endian.
     const unsigned char head[28] = {'T', 'v', 'r', '1', 'P', 'r', 'm', 's', 0, 0, 0, 1, 's', 't',
-                                    'd', ' ', 0, 0, 0, 201, 0, 0, 0, 0, 0, 0, 0, 0};
+                                    'd', ' ', 0,   0,   0,   201, 0,   0,   0, 0, 0, 0, 0,   0};
     unsigned char record[312] = {};
     std::memcpy(record, head, sizeof head);
     const int32_t numbers[7] = {0, 1000, 1000, 1800, 500, 500, 500};
@@ -123,8 +122,8 @@ bool TimeCommandLine(int depth) {
     const std::string in = folder + "bench-in.png", out = folder + "bench-out.png", prm = folder + "bench.prm";
     if (!WriteCommandLineInputs(depth, in, prm)) return false;
     std::string output;
-    const std::string command = "\"" + folder + "filterhost.exe\" run \"" + folder + "Tavirel.8bf\" \"" + in +
-                                "\" \"" + out + "\" --quiet --prm \"" + prm + "\"";
+    const std::string command = "\"" + folder + "filterhost.exe\" run \"" + folder + "Tavirel.8bf\" \"" + in + "\" \"" +
+                                out + "\" --quiet --prm \"" + prm + "\"";
     const double start = Seconds();
     const int status = filterhost::RunCapturingOutput(command, &output);
     const double seconds = Seconds() - start;

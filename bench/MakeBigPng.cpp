@@ -57,8 +57,7 @@ int Check(const std::string& path, int side, int bits) {
     filterhost::PngReader reader;
     std::string error;
     long rows = 0;
-    if (!reader.Open(path, &error) ||
-        !reader.ReadRows([&](int, int, int, int, const uint16_t*) { ++rows; }, &error)) {
+    if (!reader.Open(path, &error) || !reader.ReadRows([&](int, int, int, int, const uint16_t*) { ++rows; }, &error)) {
         std::fprintf(stderr, "make-bench-png: %s\n", error.c_str());
         return 1;
     }

@@ -127,9 +127,10 @@ bool WaitsForTheScreen(HWND preview, HDC dc, HDC screen, POINT at, POINT client)
     GdiFlush();
     const COLORREF inSurface = GetPixel(dc, client.x, client.y), onScreen = GetPixel(screen, at.x, at.y);
     const COLORREF blue = Shown(screen, at);
-    std::printf("end points: after SetDIBitsToDevice + GdiFlush the window's DC reads %06lx, the screen %06lx;\n"
-                "            after the empty queue the screen reads %06lx (drawn %06lx, before it %06lx)\n",
-                inSurface, onScreen, blue, RGB(0, 0, 200), RGB(200, 0, 0));
+    std::printf(
+        "end points: after SetDIBitsToDevice + GdiFlush the window's DC reads %06lx, the screen %06lx;\n"
+        "            after the empty queue the screen reads %06lx (drawn %06lx, before it %06lx)\n",
+        inSurface, onScreen, blue, RGB(0, 0, 200), RGB(200, 0, 0));
     if (red != RGB(200, 0, 0) || blue != RGB(0, 0, 200)) {
         std::fprintf(stderr, "preview_benchmark: the screen does not show what was drawn\n");
         return false;
@@ -316,9 +317,8 @@ Row Measure(FilterRecord* record, HWND dialog, HWND preview, HDC screen, POINT a
     }
     record->advanceState = advance;
     record->displayPixels = display;
-    return Row{Median(queued), Median(shown), Median(bareQueued), Median(bareShown),
-               Median(a),      Median(p),     Median(c),          Median(b),
-               Median(s),      displayCalls / kRounds};
+    return Row{Median(queued), Median(shown), Median(bareQueued), Median(bareShown), Median(a),
+               Median(p),      Median(c),     Median(b),          Median(s),         displayCalls / kRounds};
 }
 
 }  // namespace
@@ -452,18 +452,21 @@ int main() {
     ReleaseDC(nullptr, screen);
     UnregisterPreviewClass();
     if (!ok) return 1;
-    std::printf("\nms, medians of %d; x bare = shown / bare shown of the same row; tiles = displayPixels calls a\n"
-                "redraw. queued: to GdiFlush (the pixels in Wine's window surface); shown: until the X server has\n"
-                "them. Stages (medians of a second pass with the host's callbacks timed): advance = advanceState,\n"
-                "plug-in = the rest of the redraw, convert and blit = displayPixels' conversion and its\n"
-                "SetDIBitsToDevice, screen = the way to the screen after the redraw. engine: the row transform\n"
-                "alone on the pixels a redraw transforms (part of plug-in). Bare draw of the view, median of the\n"
-                "rows: queued %.3f, shown %.3f\n",
-                kRounds, Median(bareQueued), Median(bareShown));
+    std::printf(
+        "\nms, medians of %d; x bare = shown / bare shown of the same row; tiles = displayPixels calls a\n"
+        "redraw. queued: to GdiFlush (the pixels in Wine's window surface); shown: until the X server has\n"
+        "them. Stages (medians of a second pass with the host's callbacks timed): advance = advanceState,\n"
+        "plug-in = the rest of the redraw, convert and blit = displayPixels' conversion and its\n"
+        "SetDIBitsToDevice, screen = the way to the screen after the redraw. engine: the row transform\n"
+        "alone on the pixels a redraw transforms (part of plug-in). Bare draw of the view, median of the\n"
+        "rows: queued %.3f, shown %.3f\n",
+        kRounds, Median(bareQueued), Median(bareShown));
     const double bare = Median(bareShown);
-    std::printf("\none trackbar step in the dialog at the fit zoom (value, edit text, swatches, preview redrawn),\n"
-                "to the same end point; redraw alone = RedrawPreview with the settings changing the same way:\n");
-    std::printf("%-6s %10s %10s %14s %14s %10s\n", "depth", "ms/step", "x bare", "redraw alone", "x redraw", "< 16.7 ms");
+    std::printf(
+        "\none trackbar step in the dialog at the fit zoom (value, edit text, swatches, preview redrawn),\n"
+        "to the same end point; redraw alone = RedrawPreview with the settings changing the same way:\n");
+    std::printf("%-6s %10s %10s %14s %14s %10s\n", "depth", "ms/step", "x bare", "redraw alone", "x redraw",
+                "< 16.7 ms");
     for (int k = 0; k < 2; ++k)
         std::printf("%-6d %10.3f %10.2f %14.3f %14.2f %10s\n", k == 0 ? 8 : 16, step[k], step[k] / bare, stepRedraw[k],
                     step[k] / stepRedraw[k], step[k] < 1000.0 / 60.0 ? "yes" : "no");

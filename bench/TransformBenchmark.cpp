@@ -27,8 +27,10 @@ const std::vector<Sample>& Image(Scene scene) {
     static std::map<Scene, std::vector<Sample>> cache;
     auto it = cache.find(scene);
     if (it == cache.end()) {
-        if constexpr (sizeof(Sample) == 1) it = cache.emplace(scene, MakeImage8(scene)).first;
-        else it = cache.emplace(scene, MakeImage16(scene)).first;
+        if constexpr (sizeof(Sample) == 1)
+            it = cache.emplace(scene, MakeImage8(scene)).first;
+        else
+            it = cache.emplace(scene, MakeImage16(scene)).first;
     }
     return it->second;
 }

@@ -31,8 +31,7 @@ const Field kFields[] = {
 };
 
 bool Assign(tavirel::FilterParameters* p, const char* name, size_t length, const char* value) {
-    if (length == 4 && std::strncmp(name, "name", 4) == 0)
-        return tavirel::CountedFromText(value, p->name) == 0;
+    if (length == 4 && std::strncmp(name, "name", 4) == 0) return tavirel::CountedFromText(value, p->name) == 0;
     for (const Field& f : kFields) {
         if (std::strlen(f.name) != length || std::strncmp(f.name, name, length) != 0) continue;
         char* end = nullptr;

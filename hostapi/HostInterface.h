@@ -81,14 +81,14 @@ struct PSPixelMap {
 typedef Boolean(HOST_CALLBACK* TestAbortProc)(void);
 typedef void(HOST_CALLBACK* ProgressProc)(int32 done, int32 total);
 typedef OSErr(HOST_CALLBACK* AdvanceStateProc)(void);
-typedef OSErr(HOST_CALLBACK* DisplayPixelsProc)(const PSPixelMap* source, const VRect* srcRect,
-                                                int32 dstRow, int32 dstCol, void* platformContext);
+typedef OSErr(HOST_CALLBACK* DisplayPixelsProc)(const PSPixelMap* source, const VRect* srcRect, int32 dstRow,
+                                                int32 dstCol, void* platformContext);
 typedef void(HOST_CALLBACK* HostProc)(int16 selector, intptr_t* data);
 typedef void(HOST_CALLBACK* ProcessEventProc)(void* event);
-typedef OSErr(HOST_CALLBACK* GetPropertyProc)(PIType signature, PIType key, int32 index,
-                                              intptr_t* simpleProperty, Handle* complexProperty);
-typedef OSErr(HOST_CALLBACK* SetPropertyProc)(PIType signature, PIType key, int32 index,
-                                              intptr_t simpleProperty, Handle complexProperty);
+typedef OSErr(HOST_CALLBACK* GetPropertyProc)(PIType signature, PIType key, int32 index, intptr_t* simpleProperty,
+                                              Handle* complexProperty);
+typedef OSErr(HOST_CALLBACK* SetPropertyProc)(PIType signature, PIType key, int32 index, intptr_t simpleProperty,
+                                              Handle complexProperty);
 
 typedef Handle(HOST_CALLBACK* NewPIHandleProc)(int32 size);
 typedef void(HOST_CALLBACK* DisposePIHandleProc)(Handle h);
@@ -196,10 +196,8 @@ struct FilterRecord {
     Fixed maskRate;
     ColorServicesProc colorServices;
     int16 inLayerPlanes, inTransparencyMask, inLayerMasks, inInvertedLayerMasks, inNonLayerPlanes;
-    int16 outLayerPlanes, outTransparencyMask, outLayerMasks, outInvertedLayerMasks,
-        outNonLayerPlanes;
-    int16 absLayerPlanes, absTransparencyMask, absLayerMasks, absInvertedLayerMasks,
-        absNonLayerPlanes;
+    int16 outLayerPlanes, outTransparencyMask, outLayerMasks, outInvertedLayerMasks, outNonLayerPlanes;
+    int16 absLayerPlanes, absTransparencyMask, absLayerMasks, absInvertedLayerMasks, absNonLayerPlanes;
     int16 inPreDummyPlanes, inPostDummyPlanes, outPreDummyPlanes, outPostDummyPlanes;
     int32 inColumnBytes;
     int32 inPlaneBytes;
@@ -300,8 +298,8 @@ enum : int16 {
 
 // A four-character code as hosts store it: first character most significant.
 constexpr uint32 FourCharCode(const char (&c)[5]) {
-    return (uint32(uint8_t(c[0])) << 24) | (uint32(uint8_t(c[1])) << 16) |
-           (uint32(uint8_t(c[2])) << 8) | uint32(uint8_t(c[3]));
+    return (uint32(uint8_t(c[0])) << 24) | (uint32(uint8_t(c[1])) << 16) | (uint32(uint8_t(c[2])) << 8) |
+           uint32(uint8_t(c[3]));
 }
 
 constexpr OSType kPhotoshopSignature = FourCharCode("8BIM");
@@ -312,8 +310,7 @@ constexpr int16 kCurrentPropertyProcsVersion = 1;
 constexpr Fixed kFixedOne = 0x10000;
 
 #if defined(_WIN32) && !defined(_WIN64)
-#define HOSTAPI_CHECK(type, field, offset) \
-    static_assert(offsetof(type, field) == (offset), #type "." #field)
+#define HOSTAPI_CHECK(type, field, offset) static_assert(offsetof(type, field) == (offset), #type "." #field)
 
 static_assert(sizeof(Point) == 4 && sizeof(Rect) == 8 && sizeof(VRect) == 16);
 static_assert(sizeof(RGBColor) == 6 && sizeof(PlugInMonitor) == 40 && sizeof(Str255) == 256);

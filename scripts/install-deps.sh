@@ -8,7 +8,7 @@
 # compiler and run under the 64-bit Wine (scripts/windows-target.sh decides).
 set -eu
 
-packages="cmake ninja-build g++ clang libclang-rt-14-dev googletest libgtest-dev
+packages="cmake ninja-build g++ clang clang-format libclang-rt-14-dev googletest libgtest-dev
   libbenchmark-dev libstb-dev zlib1g-dev xvfb xauth xdotool
   g++-mingw-w64-i686 g++-mingw-w64-x86-64 libz-mingw-w64-dev
   wine wine32:i386 wine64"

@@ -43,9 +43,12 @@ int AboutCommand(int argc, char** argv) {
     }
     AboutAnswer answer = AboutAnswer::Escape;
     const std::string how = args.Value("answer");
-    if (how == "click") answer = AboutAnswer::Click;
-    else if (how == "enter") answer = AboutAnswer::Enter;
-    else if (how == "dblclick") answer = AboutAnswer::DoubleClickThenEscape;
+    if (how == "click")
+        answer = AboutAnswer::Click;
+    else if (how == "enter")
+        answer = AboutAnswer::Enter;
+    else if (how == "dblclick")
+        answer = AboutAnswer::DoubleClickThenEscape;
     else if (!how.empty() && how != "escape") {
         Complain("--answer takes click, enter, escape or dblclick");
         return 2;
@@ -78,7 +81,8 @@ int AboutCommand(int argc, char** argv) {
         std::printf("about box at %ld,%ld size %ldx%ld\n", e.rect.left, e.rect.top, e.rect.right - e.rect.left,
                     e.rect.bottom - e.rect.top);
         if (answer == AboutAnswer::DoubleClickThenEscape)
-            std::printf("after the double-click notification alone: %s\n", e.survivedDoubleClick ? "still open" : "closed");
+            std::printf("after the double-click notification alone: %s\n",
+                        e.survivedDoubleClick ? "still open" : "closed");
     }
     if (!seen) std::printf("no about box appeared\n");
     const std::string leaks = session.LeakReport();

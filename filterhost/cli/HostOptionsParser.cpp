@@ -7,10 +7,10 @@
 
 namespace filterhost {
 
-const std::vector<std::string> kHostValueOptions = {"host-sig", "mode", "planes", "depth", "fail-advance-at",
-                                                    "abort-at", "rect", "window"};
-const std::vector<std::string> kHostFlagOptions = {"no-advance-state", "no-handle-suite", "no-padding", "mask", "direct",
-                                                   "no-bar-classes"};
+const std::vector<std::string> kHostValueOptions = {"host-sig",        "mode",     "planes", "depth",
+                                                    "fail-advance-at", "abort-at", "rect",   "window"};
+const std::vector<std::string> kHostFlagOptions = {"no-advance-state", "no-handle-suite", "no-padding", "mask",
+                                                   "direct",           "no-bar-classes"};
 
 bool Arguments::Has(const std::string& name) const {
     for (const auto& o : options)

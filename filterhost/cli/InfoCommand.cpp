@@ -26,7 +26,9 @@ std::string Describe(const PiplProperty& p) {
         return buffer;
     }
     if ((key == "catg" || key == "name") && !p.data.empty())
-        return "\"" + std::string(p.data.begin() + 1, p.data.begin() + 1 + std::min<size_t>(p.data[0], p.data.size() - 1)) + "\"";
+        return "\"" +
+               std::string(p.data.begin() + 1, p.data.begin() + 1 + std::min<size_t>(p.data[0], p.data.size() - 1)) +
+               "\"";
     if (key == "wx86" || key == "8664" || key == "enbl") return "\"" + Printable(p.data, 0) + "\"";
     std::string hex;
     for (uint8_t b : p.data) {

@@ -24,16 +24,16 @@ int ParametersCommand(int argc, char** argv) {
     std::string error;
     std::vector<std::string> valueOptions = kHostValueOptions;
     valueOptions.push_back("save-parameters");
-    if (!ParseArguments(argc, argv, 2, valueOptions, kHostFlagOptions, &args, &error) ||
-        args.positional.size() != 1) {
+    if (!ParseArguments(argc, argv, 2, valueOptions, kHostFlagOptions, &args, &error) || args.positional.size() != 1) {
         if (error.empty()) error = "params takes one plug-in";
         Complain("%s", error.c_str());
-        std::fputs("usage: filterhost params PLUGIN.8bf [--host-sig XXXX] [--mode N] [--planes N] [--depth N]\n"
-                   "                        [--no-advance-state] [--no-handle-suite] [--save-parameters FILE]\n"
-                   "Runs the Parameters step on a 16 x 16 RGB document and prints the result,\n"
-                   "every message the plug-in showed, and the parameter handle's size;\n"
-                   "--save-parameters writes the handle's bytes to FILE.\n",
-                   stderr);
+        std::fputs(
+            "usage: filterhost params PLUGIN.8bf [--host-sig XXXX] [--mode N] [--planes N] [--depth N]\n"
+            "                        [--no-advance-state] [--no-handle-suite] [--save-parameters FILE]\n"
+            "Runs the Parameters step on a 16 x 16 RGB document and prints the result,\n"
+            "every message the plug-in showed, and the parameter handle's size;\n"
+            "--save-parameters writes the handle's bytes to FILE.\n",
+            stderr);
         return 2;
     }
     HostOptions options;

@@ -273,9 +273,10 @@ int RunCommand(int argc, char** argv) {
 
     // --screenshot-pick answers the dialog itself, so it may run unseen.
     if (!haveHandle && DisplayIsUnseen() && !args.Has("screenshot-pick")) {
-        Complain("the menu flow opens the plug-in's dialog for a person to answer, and no display is set "
-                 "(DISPLAY is empty, so the wrapper's virtual display is unseen): set DISPLAY, or give --prm "
-                 "or --parameters; nothing written");
+        Complain(
+            "the menu flow opens the plug-in's dialog for a person to answer, and no display is set "
+            "(DISPLAY is empty, so the wrapper's virtual display is unseen): set DISPLAY, or give --prm "
+            "or --parameters; nothing written");
         return 2;
     }
     PluginModule plugin;

@@ -11,7 +11,7 @@ namespace filterhost {
 using RgbRowFunction = void (*)(const uint8_t* from, uint32_t* to, int width);
 
 struct RgbRows {
-    const char* name;   // "plain" or "ssse3"
+    const char* name;     // "plain" or "ssse3"
     RgbRowFunction rgb3;  // pixels 3 bytes apart
     RgbRowFunction rgb4;  // pixels 4 bytes apart, the fourth sample not shown
 };

@@ -12,8 +12,8 @@ struct Document {
     int width = 0;
     int height = 0;
     int planes = 3;
-    int depth = 8;            // bits a sample: 8 or 16
-    int16_t imageMode = 3;    // 3 RGB, 11 RGB48, 1 grey, ...
+    int depth = 8;              // bits a sample: 8 or 16
+    int16_t imageMode = 3;      // 3 RGB, 11 RGB48, 1 grey, ...
     std::vector<uint8_t> data;  // row-major, planes interleaved, sampleBytes() each
 
     int sampleBytes() const { return depth == 16 ? 2 : 1; }

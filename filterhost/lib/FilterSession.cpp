@@ -123,9 +123,9 @@ HWND CreateHostWindow(const HostOptions& o) {
     wc.lpszClassName = kWindowClass;
     wc.hbrBackground = HBRUSH(COLOR_WINDOW + 1);
     RegisterClassA(&wc);  // already registered by an earlier session: fine
-    return CreateWindowExA(0, kWindowClass, "Tavirel filter host", WS_OVERLAPPEDWINDOW | (o.showWindow ? WS_VISIBLE : 0),
-                           o.windowX, o.windowY, o.windowWidth, o.windowHeight, nullptr, nullptr,
-                           GetModuleHandleA(nullptr), nullptr);
+    return CreateWindowExA(0, kWindowClass, "Tavirel filter host",
+                           WS_OVERLAPPEDWINDOW | (o.showWindow ? WS_VISIBLE : 0), o.windowX, o.windowY, o.windowWidth,
+                           o.windowHeight, nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
 }
 
 }  // namespace
@@ -147,8 +147,8 @@ struct SessionCallbacks {
             }
         if (!progressBar.load()) return;
         const auto now = std::chrono::steady_clock::now().time_since_epoch();
-        DrawProgress(progressMeter.Update(done, total,
-                                          uint64_t(std::chrono::duration_cast<std::chrono::milliseconds>(now).count())));
+        DrawProgress(progressMeter.Update(
+            done, total, uint64_t(std::chrono::duration_cast<std::chrono::milliseconds>(now).count())));
     }
     static OSErr HOST_CALLBACK Advance() {
         if (activeSession == nullptr) return paramErr;
@@ -296,8 +296,10 @@ int16 FilterSession::FinishRun(int16 startResult) {
     Commit();
     // The result becomes the document; the next flow starts the destination
     // afresh from it, so a swap does instead of a copy.
-    if (result == 0) std::swap(source_, destination_);
-    else destination_ = source_;
+    if (result == 0)
+        std::swap(source_, destination_);
+    else
+        destination_ = source_;
     return result;
 }
 
@@ -330,7 +332,8 @@ void FilterSession::Commit() {
     const int lo = std::max<int>(deliveredOutLo_, 0), hi = std::min<int>(deliveredOutHi_, destination_.planes - 1);
     const int delivered = deliveredOutHi_ - deliveredOutLo_ + 1;
     for (int y = top; y < bottom && y < destination_.height; ++y) {
-        const auto* row = static_cast<const uint8_t*>(outBuffer_.data()) + intptr_t(y - deliveredOut_.top) * deliveredOutRowBytes_;
+        const auto* row =
+            static_cast<const uint8_t*>(outBuffer_.data()) + intptr_t(y - deliveredOut_.top) * deliveredOutRowBytes_;
         const int end = std::min(right, destination_.width);
         if (lo == 0 && hi == destination_.planes - 1 && delivered == destination_.planes && left < end) {
             // Every plane delivered: the row's part inside filterRect in one copy.

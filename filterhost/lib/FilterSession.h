@@ -26,14 +26,14 @@ struct HostOptions {
     bool provideHandleSuite = true;
     bool provideDisplayPixels = true;
     bool supportsPadding = true;
-    int failAdvanceStateAt = 0;          // 1-based call that fails; 0: none
+    int failAdvanceStateAt = 0;  // 1-based call that fails; 0: none
     OSErr advanceStateFailure = userCanceledErr;
-    int abortAtPoll = 0;                 // 1-based abortProc call that reports an abort; 0: none
-    int16 imageModeOverride = -1;        // -1: the document's
-    int16 planesOverride = -1;           // -1: the document's
-    int32 depthOverride = -1;            // -1: the document's (0 is a valid override)
+    int abortAtPoll = 0;           // 1-based abortProc call that reports an abort; 0: none
+    int16 imageModeOverride = -1;  // -1: the document's
+    int16 planesOverride = -1;     // -1: the document's
+    int32 depthOverride = -1;      // -1: the document's (0 is a valid override)
     bool haveMask = false;
-    Rect filterRect = {0, 0, 0, 0};      // empty with useWholeImage: the whole image
+    Rect filterRect = {0, 0, 0, 0};  // empty with useWholeImage: the whole image
     bool useWholeImage = true;
     int windowWidth = 640, windowHeight = 480, windowX = 40, windowY = 40;
     bool showWindow = false;

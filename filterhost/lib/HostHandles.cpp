@@ -82,8 +82,9 @@ void HOST_CALLBACK UnlockProc(Handle h) {
 
 void HOST_CALLBACK RecoverSpaceProc(int32) {}
 
-HandleProcs procs = {kCurrentHandleProcsVersion, 8, NewProc, DisposeProc, GetSizeProc, SetSizeProc,
-                     LockProc, UnlockProc, RecoverSpaceProc, DisposeProc};
+HandleProcs procs = {
+    kCurrentHandleProcsVersion, 8,          NewProc, DisposeProc, GetSizeProc, SetSizeProc, LockProc, UnlockProc,
+    RecoverSpaceProc,           DisposeProc};
 
 }  // namespace
 

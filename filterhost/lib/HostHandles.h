@@ -11,10 +11,10 @@
 namespace filterhost {
 
 struct HandleCounts {
-    int live = 0;            // handles allocated and not disposed
-    int locksHeld = 0;       // locks not yet unlocked, over all live handles
-    int allocations = 0;     // every newProc that returned a handle
-    int badCalls = 0;        // a proc called with a handle we never gave out
+    int live = 0;         // handles allocated and not disposed
+    int locksHeld = 0;    // locks not yet unlocked, over all live handles
+    int allocations = 0;  // every newProc that returned a handle
+    int badCalls = 0;     // a proc called with a handle we never gave out
 };
 
 HandleProcs* HostHandleProcs();

@@ -7,9 +7,7 @@
 
 namespace filterhost {
 
-constexpr uint16_t HostFromFile16(uint16_t v) {
-    return uint16_t((uint32_t(v) * 32768u + 32767u) / 65535u);
-}
+constexpr uint16_t HostFromFile16(uint16_t v) { return uint16_t((uint32_t(v) * 32768u + 32767u) / 65535u); }
 
 constexpr uint16_t FileFromHost16(uint16_t h) {
     const uint32_t c = h > 32768 ? 32768u : h;

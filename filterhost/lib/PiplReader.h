@@ -13,8 +13,8 @@ struct PiplProperty {
     uint32_t vendor = 0;
     uint32_t key = 0;
     uint32_t id = 0;
-    uint32_t length = 0;           // as stored, without padding
-    std::vector<uint8_t> data;     // length bytes
+    uint32_t length = 0;        // as stored, without padding
+    std::vector<uint8_t> data;  // length bytes
 };
 
 struct Pipl {

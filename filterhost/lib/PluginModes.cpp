@@ -187,8 +187,7 @@ std::string ModeRefusal(const Pipl& pipl, int mode, int depth) {
     for (int m = 0; m < kModeCount; ++m)
         if (PluginTakesMode(pipl, m, kModes[m].depth)) taken.push_back(kModes[m].name);
     std::string list;
-    for (size_t i = 0; i < taken.size(); ++i)
-        list += (i == 0 ? "" : i + 1 == taken.size() ? " and " : ", ") + taken[i];
+    for (size_t i = 0; i < taken.size(); ++i) list += (i == 0 ? "" : i + 1 == taken.size() ? " and " : ", ") + taken[i];
     const std::string noun = mode >= 0 && mode < kModeCount ? kModes[mode].noun : "such";
     return "the plug-in does not support " + noun + " images (image mode " + std::to_string(mode) + ", " +
            ImageModeName(mode) + ", " + std::to_string(depth) + " bits a sample); " +

@@ -55,8 +55,8 @@ bool PluginModule::Load(const std::string& path, std::string* error, bool barCla
     }
     const std::string entryName = pipl_.EntryPointName();
     if (entryName.empty()) {
-        *error = path + " names no entry point for this processor (no '" +
-                 FourCharText(Pipl::EntryPointKey()) + "' property)";
+        *error = path + " names no entry point for this processor (no '" + FourCharText(Pipl::EntryPointKey()) +
+                 "' property)";
         return false;
     }
     // Through a generic function pointer: the export is the C entry point, not a FARPROC.

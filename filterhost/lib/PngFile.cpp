@@ -141,7 +141,8 @@ struct PngReader::State {
                 *error = "cannot read " + path + " (" + std::strerror(errno) + ")";
                 return false;
             }
-            return Fail(error, "it ends after " + std::to_string(offset) + " bytes, before its IEND chunk (the file is truncated)");
+            return Fail(error, "it ends after " + std::to_string(offset) +
+                                   " bytes, before its IEND chunk (the file is truncated)");
         }
         const uint32_t length = Get32(head);
         chunkType = Get32(head + 4);
@@ -191,7 +192,10 @@ struct PngReader::State {
             return false;
         }
         return Fail(error, std::string("its compressed image data is broken (zlib: ") +
-                               (zs.msg != nullptr ? zs.msg : status == Z_NEED_DICT ? "asks for a dictionary" : "error") + ")");
+                               (zs.msg != nullptr       ? zs.msg
+                                : status == Z_NEED_DICT ? "asks for a dictionary"
+                                                        : "error") +
+                               ")");
     }
 
     // Exactly n bytes of the decompressed stream.
@@ -315,7 +319,8 @@ bool PngReader::Open(const std::string& path, std::string* error) {
         return false;
     }
     if (got < 8)
-        return s.Fail(error, "it ends after " + std::to_string(got) + " bytes, inside the PNG signature (the file is truncated)");
+        return s.Fail(
+            error, "it ends after " + std::to_string(got) + " bytes, inside the PNG signature (the file is truncated)");
 
     if (!s.BeginChunk(error)) return false;
     if (s.chunkType != kIHDR) return s.Fail(error, "its first chunk is " + TypeName(s.chunkType) + ", not IHDR");
@@ -325,10 +330,11 @@ bool PngReader::Open(const std::string& path, std::string* error) {
     const uint32_t width = Get32(header), height = Get32(header + 4);
     s.depth = header[8];
     s.colourType = header[9];
-    const bool depthFits = s.colourType == 0   ? (s.depth == 1 || s.depth == 2 || s.depth == 4 || s.depth == 8 || s.depth == 16)
-                           : s.colourType == 3 ? (s.depth == 1 || s.depth == 2 || s.depth == 4 || s.depth == 8)
-                           : (s.colourType == 2 || s.colourType == 4 || s.colourType == 6) ? (s.depth == 8 || s.depth == 16)
-                                                                                              : false;
+    const bool depthFits =
+        s.colourType == 0   ? (s.depth == 1 || s.depth == 2 || s.depth == 4 || s.depth == 8 || s.depth == 16)
+        : s.colourType == 3 ? (s.depth == 1 || s.depth == 2 || s.depth == 4 || s.depth == 8)
+        : (s.colourType == 2 || s.colourType == 4 || s.colourType == 6) ? (s.depth == 8 || s.depth == 16)
+                                                                        : false;
     if (width == 0 || height == 0 || width > 0x7FFFFFFFu || height > 0x7FFFFFFFu)
         return s.Fail(error, "its header gives a size of " + std::to_string(width) + " x " + std::to_string(height));
     if (!depthFits)
@@ -354,15 +360,16 @@ bool PngReader::Open(const std::string& path, std::string* error) {
             const uint32_t n = s.chunkLeft / 3;
             if (!s.ReadData(entries, s.chunkLeft, error) || !s.EndChunk(error)) return false;
             for (uint32_t i = 0; i < n; ++i)
-                s.palette[i][0] = entries[3 * i], s.palette[i][1] = entries[3 * i + 1], s.palette[i][2] = entries[3 * i + 2],
-                s.palette[i][3] = 255;
+                s.palette[i][0] = entries[3 * i], s.palette[i][1] = entries[3 * i + 1],
+                s.palette[i][2] = entries[3 * i + 2], s.palette[i][3] = 255;
             s.paletteSize = int(n);
             s.havePalette = true;
             continue;
         }
         if (type == kTRNS) {
             if (s.haveTransparency) return s.Fail(error, "it has a second tRNS chunk");
-            if (s.colourType == 4 || s.colourType == 6) return s.Fail(error, "it has a tRNS chunk on an image with alpha");
+            if (s.colourType == 4 || s.colourType == 6)
+                return s.Fail(error, "it has a tRNS chunk on an image with alpha");
             if (s.colourType == 3 && !s.havePalette) return s.Fail(error, "its tRNS chunk comes before PLTE");
             const uint32_t expected = s.colourType == 0 ? 2 : s.colourType == 2 ? 6 : uint32_t(s.paletteSize);
             if (s.colourType == 3 ? s.chunkLeft > expected : s.chunkLeft != expected)
@@ -405,7 +412,8 @@ bool PngReader::ReadRows(const PngRowSink& sink, std::string* error) {
     State& s = *state_;
     s.rowsRead = true;
     const int bitsPerPixel = s.depth * s.fileChannels;
-    const size_t filterStep = size_t(std::max(1, bitsPerPixel / 8));  // bytes to the corresponding byte of the pixel to the left
+    const size_t filterStep =
+        size_t(std::max(1, bitsPerPixel / 8));  // bytes to the corresponding byte of the pixel to the left
     const uint64_t widest = (uint64_t(info_.width) * bitsPerPixel + 7) / 8;
     const uint64_t scratch = uint64_t(info_.width) * info_.channels;
     if (widest + 1 > PTRDIFF_MAX / 4 || scratch > PTRDIFF_MAX / 4) {

@@ -33,8 +33,8 @@ struct PngInfo {
 // A whole image in memory, for small images (tests, screenshots, examples).
 struct PngImage {
     int width = 0, height = 0;
-    int channels = 0;  // 1 grey, 2 grey + alpha, 3 RGB, 4 RGBA
-    int bits = 8;      // 8 or 16
+    int channels = 0;               // 1 grey, 2 grey + alpha, 3 RGB, 4 RGBA
+    int bits = 8;                   // 8 or 16
     std::vector<uint16_t> samples;  // file values (0..255 or 0..65535), interleaved
 };
 

@@ -9,7 +9,8 @@ namespace filterhost {
 bool SetWineWindowsVersion(const std::string& exeName, const std::string& version) {
     const std::string key = "Software\\Wine\\AppDefaults\\" + exeName;
     HKEY h;
-    if (RegCreateKeyExA(HKEY_CURRENT_USER, key.c_str(), 0, nullptr, 0, KEY_WRITE, nullptr, &h, nullptr) != ERROR_SUCCESS)
+    if (RegCreateKeyExA(HKEY_CURRENT_USER, key.c_str(), 0, nullptr, 0, KEY_WRITE, nullptr, &h, nullptr) !=
+        ERROR_SUCCESS)
         return false;
     const LONG set = RegSetValueExA(h, "Version", 0, REG_SZ, reinterpret_cast<const BYTE*>(version.c_str()),
                                     DWORD(version.size() + 1));

@@ -28,8 +28,7 @@ INT_PTR CALLBACK AboutDialogProc(HWND box, UINT message, WPARAM wParam, LPARAM l
             // the picture's double-click notification does not.
             if (HIWORD(wParam) == 0) EndDialog(box, 0);
             return TRUE;
-        default:
-            return FALSE;
+        default: return FALSE;
     }
 }
 

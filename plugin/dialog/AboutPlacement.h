@@ -7,7 +7,7 @@
 
 namespace tavirel {
 
-constexpr int32_t kAboutBoxWidth = 427;   // the 425 x 250 picture and a 1-pixel border
+constexpr int32_t kAboutBoxWidth = 427;  // the 425 x 250 picture and a 1-pixel border
 constexpr int32_t kAboutBoxHeight = 252;
 
 struct AboutOffset {

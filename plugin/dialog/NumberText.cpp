@@ -7,7 +7,7 @@ namespace tavirel {
 namespace {
 
 // Half a unit in the last shown digit, as single-precision constants.
-constexpr float kHalfUnit[10] = {0.5f, 0.05f, 0.005f, 0.0005f, 0.00005f,
+constexpr float kHalfUnit[10] = {0.5f,      0.05f,      0.005f,      0.0005f,      0.00005f,
                                  0.000005f, 0.0000005f, 0.00000005f, 0.000000005f, 0.0000000005f};
 constexpr float kPowerOfTen[10] = {1.f, 10.f, 100.f, 1000.f, 1e4f, 1e5f, 1e6f, 1e7f, 1e8f, 1e9f};
 // The largest float below 2^31: every float up to it converts to an int32.

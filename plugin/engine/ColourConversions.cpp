@@ -30,12 +30,18 @@ void HsbToRgb8(const EngineHsb* records, uint8_t* output, ptrdiff_t outputStride
                 const int32_t span = top - bottom;
                 // Hue index 0..1530 onto six sectors of 32768, rounded half up.
                 const int32_t e = (65793 * h + 256) >> 9;
-                if (e < 32768) r = top, g = top + Share(span, e - 32768), b = bottom;
-                else if (e < 65536) r = bottom - Share(span, e - 65536), g = top, b = bottom;
-                else if (e < 98304) r = bottom, g = top, b = top + Share(span, e - 98304);
-                else if (e < 131072) r = bottom, g = bottom - Share(span, e - 131072), b = top;
-                else if (e < 163840) r = top + Share(span, e - 163840), g = bottom, b = top;
-                else r = top, g = bottom, b = top - Share(span, e - 163840);
+                if (e < 32768)
+                    r = top, g = top + Share(span, e - 32768), b = bottom;
+                else if (e < 65536)
+                    r = bottom - Share(span, e - 65536), g = top, b = bottom;
+                else if (e < 98304)
+                    r = bottom, g = top, b = top + Share(span, e - 98304);
+                else if (e < 131072)
+                    r = bottom, g = bottom - Share(span, e - 131072), b = top;
+                else if (e < 163840)
+                    r = top + Share(span, e - 163840), g = bottom, b = top;
+                else
+                    r = top, g = bottom, b = top - Share(span, e - 163840);
             }
         }
         output[0] = uint8_t(r);
@@ -56,8 +62,7 @@ Rgb16 SettingColourToRgb16(int colour) {
     return {uint16_t(rgb[0] * 257), uint16_t(rgb[1] * 257), uint16_t(rgb[2] * 257)};
 }
 
-void RgbToHsb(const uint16_t* input, ptrdiff_t inputStride, uint16_t* output,
-              ptrdiff_t outputStride, int count) {
+void RgbToHsb(const uint16_t* input, ptrdiff_t inputStride, uint16_t* output, ptrdiff_t outputStride, int count) {
     for (int i = 0; i < count; ++i, input += inputStride, output += outputStride) {
         const uint32_t r = input[0], g = input[1], b = input[2];
         if (r == g && g == b) {
@@ -66,9 +71,12 @@ void RgbToHsb(const uint16_t* input, ptrdiff_t inputStride, uint16_t* output,
         }
         uint32_t max, min, h6;
         if (r >= g) {
-            if (g >= b) max = r, min = b, h6 = Q32768(g - b, r - b);
-            else if (r >= b) max = r, min = g, h6 = 196608 - Q32768(b - g, r - g);
-            else max = b, min = g, h6 = 131072 + Q32768(r - g, b - g);
+            if (g >= b)
+                max = r, min = b, h6 = Q32768(g - b, r - b);
+            else if (r >= b)
+                max = r, min = g, h6 = 196608 - Q32768(b - g, r - g);
+            else
+                max = b, min = g, h6 = 131072 + Q32768(r - g, b - g);
         } else if (g <= b) {
             max = b, min = r, h6 = 131072 - Q32768(g - r, b - r);
         } else if (r <= b) {
@@ -83,8 +91,7 @@ void RgbToHsb(const uint16_t* input, ptrdiff_t inputStride, uint16_t* output,
 }
 
 SettingsColour SampledHsbToSettings(uint16_t hue, uint16_t saturation, uint16_t brightness) {
-    return {int32_t((uint32_t(hue) * 3600 + 16384) / 32768),
-            int32_t((uint32_t(saturation) * 1000 + 16384) / 32768),
+    return {int32_t((uint32_t(hue) * 3600 + 16384) / 32768), int32_t((uint32_t(saturation) * 1000 + 16384) / 32768),
             int32_t((uint32_t(brightness) * 1000 + 16384) / 32768)};
 }
 

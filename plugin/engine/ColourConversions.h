@@ -28,8 +28,7 @@ Rgb16 SettingColourToRgb16(int colour);
 // Sampled colour (host scale 0..32768) to hue 0..32768 (a full turn),
 // saturation 0..32768 and brightness = the largest channel. Strides count
 // 16-bit samples; each output record is three samples.
-void RgbToHsb(const uint16_t* input, ptrdiff_t inputStride, uint16_t* output,
-              ptrdiff_t outputStride, int count);
+void RgbToHsb(const uint16_t* input, ptrdiff_t inputStride, uint16_t* output, ptrdiff_t outputStride, int count);
 
 // A sampled HSB in settings units: hue 0..3600, saturation and brightness
 // 0..1000 (brightness only for channels up to 32768). Each rounds half up.

@@ -28,9 +28,7 @@ inline HueAndExtremes Classify(int r, int g, int b) {
 }
 
 // Saturation index: (max - min) 1024 / max rounded half up; 0 for grey.
-inline int SaturationIndex(int max, int min) {
-    return max == min ? 0 : ((max - min) * 1024 + max / 2) / max;
-}
+inline int SaturationIndex(int max, int min) { return max == min ? 0 : ((max - min) * 1024 + max / 2) / max; }
 
 struct Colour {
     int r, g, b;
@@ -57,8 +55,6 @@ inline Colour Replacement(int max, int32_t factor, int32_t mappedSaturation, int
 
 // in + w (new - in) / 65536 rounded towards minus infinity: the arithmetic
 // shift of the signed product (|product| < 2^24 here).
-inline uint8_t Blend(int in, int replacement, int32_t w) {
-    return uint8_t(in + ((w * (replacement - in)) >> 16));
-}
+inline uint8_t Blend(int in, int replacement, int32_t w) { return uint8_t(in + ((w * (replacement - in)) >> 16)); }
 
 }  // namespace tavirel::pixel8

@@ -22,9 +22,12 @@ constexpr ByteTable MakeQuotientTable() {
     for (int n = 0; n < 256; ++n) {
         for (int d = 0; d < 256; ++d) {
             int v;
-            if (n == 0) v = 0;
-            else if (d == 0) v = 255;
-            else v = (255 * n + d / 2) / d;
+            if (n == 0)
+                v = 0;
+            else if (d == 0)
+                v = 255;
+            else
+                v = (255 * n + d / 2) / d;
             t[n * 256 + d] = uint8_t(v > 255 ? 255 : v);
         }
     }

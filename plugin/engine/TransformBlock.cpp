@@ -16,19 +16,14 @@ void TransformBlock(const FilterRecord* record, Row row) {
     auto* out = static_cast<unsigned char*>(record->outData);
     for (int r = 0; r < rows; ++r) {
         row(reinterpret_cast<const Sample*>(in + intptr_t(r) * record->inRowBytes),
-            reinterpret_cast<Sample*>(out + intptr_t(r) * record->outRowBytes), record->planes,
-            width);
+            reinterpret_cast<Sample*>(out + intptr_t(r) * record->outRowBytes), record->planes, width);
     }
 }
 
 }  // namespace
 
-void TransformBlock8(const FilterRecord* record) {
-    TransformBlock<uint8_t>(record, TransformRow8);
-}
+void TransformBlock8(const FilterRecord* record) { TransformBlock<uint8_t>(record, TransformRow8); }
 
-void TransformBlock16(const FilterRecord* record) {
-    TransformBlock<uint16_t>(record, TransformRow16);
-}
+void TransformBlock16(const FilterRecord* record) { TransformBlock<uint16_t>(record, TransformRow16); }
 
 }  // namespace tavirel

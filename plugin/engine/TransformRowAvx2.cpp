@@ -79,15 +79,16 @@ __attribute__((target("avx2"))) inline Lanes LoadPixels8Rgb(const uint8_t* in) {
                                _mm_setr_epi8(-1, -1, -1, -1, -1, 1, 4, 7, -1, -1, -1, -1, -1, -1, -1, -1)};
     Lanes lanes;
     for (int c = 0; c < 3; ++c)
-        lanes.c[c] = _mm256_cvtepu8_epi32(_mm_or_si128(_mm_shuffle_epi8(lo, fromLo[c]), _mm_shuffle_epi8(hi, fromHi[c])));
+        lanes.c[c] =
+            _mm256_cvtepu8_epi32(_mm_or_si128(_mm_shuffle_epi8(lo, fromLo[c]), _mm_shuffle_epi8(hi, fromHi[c])));
     return lanes;
 }
 
 // The low byte of each lane, the eight in order, in the low 64 bits.
 __attribute__((target("avx2"))) inline __m128i LowBytes(__m256i v) {
-    const __m256i packed = _mm256_shuffle_epi8(
-        v, _mm256_setr_epi8(0, 4, 8, 12, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1,
-                            0, 4, 8, 12, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1));
+    const __m256i packed =
+        _mm256_shuffle_epi8(v, _mm256_setr_epi8(0, 4, 8, 12, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, 0, 4, 8,
+                                                12, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1));
     return _mm256_castsi256_si128(_mm256_permutevar8x32_epi32(packed, _mm256_setr_epi32(0, 4, 1, 1, 1, 1, 1, 1)));
 }
 
@@ -141,13 +142,14 @@ __attribute__((target("avx2"))) inline Geometry Classify(const Lanes& p, int32_t
     const __m256i gMoreB = _mm256_cmpgt_epi32(g, b);
     const __m256i rMoreB = _mm256_cmpgt_epi32(r, b);
     // r >= g: row 1 (g >= b) base 0, row 2 (r >= b) base 1530/1531 negated, row 3 base 1021.
-    const __m256i upperBase = _mm256_blendv_epi8(
-        _mm256_setzero_si256(), _mm256_blendv_epi8(_mm256_set1_epi32(row2Base), _mm256_set1_epi32(1021), rLessB), gLessB);
+    const __m256i upperBase =
+        _mm256_blendv_epi8(_mm256_setzero_si256(),
+                           _mm256_blendv_epi8(_mm256_set1_epi32(row2Base), _mm256_set1_epi32(1021), rLessB), gLessB);
     const __m256i upperNegate = _mm256_andnot_si256(rLessB, gLessB);
     // r < g: row 4 (g <= b) base 1021 negated, row 5 (r <= b) base 510, row 6 base 510 negated.
     const __m256i lowerBase = _mm256_blendv_epi8(_mm256_set1_epi32(1021), _mm256_set1_epi32(510), gMoreB);
-    const __m256i lowerNegate = _mm256_or_si256(_mm256_andnot_si256(gMoreB, _mm256_set1_epi32(-1)),
-                                                _mm256_and_si256(gMoreB, rMoreB));
+    const __m256i lowerNegate =
+        _mm256_or_si256(_mm256_andnot_si256(gMoreB, _mm256_set1_epi32(-1)), _mm256_and_si256(gMoreB, rMoreB));
     o.base = _mm256_blendv_epi8(upperBase, lowerBase, rLessG);
     o.negate = _mm256_blendv_epi8(upperNegate, lowerNegate, rLessG);
     return o;
@@ -196,14 +198,17 @@ __attribute__((target("avx2"))) void TransformRow8Avx2(const uint8_t* in, uint8_
     int i = 0;
     for (; i + 8 <= count; i += 8) {
         const uint8_t* source = in + size_t(i) * planes;
-        const Lanes p = planes == 3 ? LoadPixels8Rgb(source) : planes == 4 ? LoadPixels8Rgba(source) : LoadPixels(source, planes);
+        const Lanes p = planes == 3   ? LoadPixels8Rgb(source)
+                        : planes == 4 ? LoadPixels8Rgba(source)
+                                      : LoadPixels(source, planes);
         const Geometry g = Classify(p, 1531);
         // The quotient and saturation tables' entries, computed: Q[n][d] =
         // floor((255 n + floor(d / 2)) / d) and s = floor((d 1024 +
         // floor(max / 2)) / max); divisions beat gathers from 64 KiB tables.
         // Every factor of a SmallProduct below is at most 1024.
         const __m256i q = FloorDivide<SmallProduct>(
-            _mm256_add_epi32(SmallProduct(g.n, _mm256_set1_epi32(255)), _mm256_srli_epi32(g.d, 1)), _mm256_max_epi32(g.d, one));
+            _mm256_add_epi32(SmallProduct(g.n, _mm256_set1_epi32(255)), _mm256_srli_epi32(g.d, 1)),
+            _mm256_max_epi32(g.d, one));
         const __m256i w = _mm256_i32gather_epi32(hueWeight, Hue(g, q), 4);
         const __m256i s = FloorDivide<SmallProduct>(
             _mm256_add_epi32(_mm256_slli_epi32(g.d, 10), _mm256_srli_epi32(g.max, 1)), _mm256_max_epi32(g.max, one));
@@ -212,8 +217,10 @@ __attribute__((target("avx2"))) void TransformRow8Avx2(const uint8_t* in, uint8_
         const __m256i mapped = _mm256_srli_epi32(pair, 16);
         // M = (max + 1) F / 256; top = 255 M / 1024 and bottom = 255 (1024 - S) M / 2^20, rounded half up.
         const __m256i m = _mm256_srli_epi32(SmallProduct(_mm256_add_epi32(g.max, _mm256_set1_epi32(1)), f), 8);
-        const __m256i top = _mm256_srli_epi32(_mm256_add_epi32(SmallProduct(m, _mm256_set1_epi32(255)), _mm256_set1_epi32(512)), 10);
-        __m256i bottom = FullProduct(SmallProduct(_mm256_sub_epi32(_mm256_set1_epi32(1024), mapped), m), _mm256_set1_epi32(255));
+        const __m256i top =
+            _mm256_srli_epi32(_mm256_add_epi32(SmallProduct(m, _mm256_set1_epi32(255)), _mm256_set1_epi32(512)), 10);
+        __m256i bottom =
+            FullProduct(SmallProduct(_mm256_sub_epi32(_mm256_set1_epi32(1024), mapped), m), _mm256_set1_epi32(255));
         bottom = _mm256_srli_epi32(_mm256_add_epi32(bottom, _mm256_set1_epi32(524288)), 20);
         const __m256i grey = _mm256_or_si256(_mm256_cmpeq_epi32(m, _mm256_setzero_si256()),
                                              _mm256_cmpeq_epi32(mapped, _mm256_setzero_si256()));
@@ -225,9 +232,12 @@ __attribute__((target("avx2"))) void TransformRow8Avx2(const uint8_t* in, uint8_
         Lanes result;
         for (int c = 0; c < 3; ++c) result.c[c] = Blend(p.c[c], Pick(sector.role[c], top, bottom, share), w);
         uint8_t* target = out + size_t(i) * planes;
-        if (planes == 3) StorePixels8Rgb(result, target);
-        else if (planes == 4) StorePixels8Rgba(result, target);
-        else StorePixels(result, target, planes);
+        if (planes == 3)
+            StorePixels8Rgb(result, target);
+        else if (planes == 4)
+            StorePixels8Rgba(result, target);
+        else
+            StorePixels(result, target, planes);
     }
     if (i < count) TransformRow8Fast(in + size_t(i) * planes, out + size_t(i) * planes, planes, count - i);
 }
@@ -242,7 +252,8 @@ __attribute__((target("avx2"))) void TransformRow16Avx2(const uint16_t* in, uint
         const Geometry g = Classify(p, 1530);
         // q = floor(255 n / d); s = floor((d 1024 + floor(max / 2)) / max). A
         // grey lane divides 0 by 1.
-        const __m256i q = FloorDivide<FullProduct>(FullProduct(g.n, _mm256_set1_epi32(255)), _mm256_max_epi32(g.d, one));
+        const __m256i q =
+            FloorDivide<FullProduct>(FullProduct(g.n, _mm256_set1_epi32(255)), _mm256_max_epi32(g.d, one));
         const __m256i w = _mm256_i32gather_epi32(hueWeight, Hue(g, q), 4);
         const __m256i s = FloorDivide<FullProduct>(
             _mm256_add_epi32(_mm256_slli_epi32(g.d, 10), _mm256_srli_epi32(g.max, 1)), _mm256_max_epi32(g.max, one));
@@ -257,7 +268,8 @@ __attribute__((target("avx2"))) void TransformRow16Avx2(const uint16_t* in, uint
         const __m256i grey = _mm256_or_si256(_mm256_cmpeq_epi32(m, _mm256_setzero_si256()),
                                              _mm256_cmpeq_epi32(mapped, _mm256_setzero_si256()));
         bottom = _mm256_blendv_epi8(bottom, top, grey);
-        const __m256i share = _mm256_add_epi32(bottom, _mm256_srli_epi32(_mm256_mullo_epi32(factor, _mm256_sub_epi32(top, bottom)), 8));
+        const __m256i share =
+            _mm256_add_epi32(bottom, _mm256_srli_epi32(_mm256_mullo_epi32(factor, _mm256_sub_epi32(top, bottom)), 8));
         Lanes result;
         for (int c = 0; c < 3; ++c) result.c[c] = Blend(p.c[c], Pick(sector.role[c], top, bottom, share), w);
         StorePixels(result, out + size_t(i) * planes, planes);

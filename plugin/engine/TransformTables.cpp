@@ -59,8 +59,10 @@ int BuildTransformTables() {
     // first, then divide, in double precision; the weight is truncated.
     for (int32_t h = 0; h < kHueIndexCount; ++h) {
         int32_t d = hs - h;
-        if (d < -765) d += 1531;
-        else if (d > 765) d -= 1531;
+        if (d < -765)
+            d += 1531;
+        else if (d > 765)
+            d -= 1531;
         if (d < 0) d = -d;
         if (d >= rg) {
             hueWeight[h] = 0;

@@ -6,8 +6,8 @@
 
 namespace tavirel {
 
-constexpr int kHueIndexCount = 1531;        // pixel hue indices 0..1530
-constexpr int kSaturationIndexCount = 1025; // saturation indices 0..1024
+constexpr int kHueIndexCount = 1531;         // pixel hue indices 0..1530
+constexpr int kSaturationIndexCount = 1025;  // saturation indices 0..1024
 
 // How far a pixel of each hue index moves towards its replacement, 0..65536.
 extern int32_t hueWeight[kHueIndexCount];

@@ -26,8 +26,7 @@ int Dispatch(int16 selector, void* record) {
 
 }  // namespace
 
-extern "C" void HOST_CALLBACK ENTRYPOINT(int16 selector, void* record,
-                                                               intptr_t* /*data*/, int16* result) {
+extern "C" void HOST_CALLBACK ENTRYPOINT(int16 selector, void* record, intptr_t* /*data*/, int16* result) {
     if (selector >= filterSelectorParameters && selector <= filterSelectorFinish) {
         auto* filter = static_cast<FilterRecord*>(record);
         RememberHostPlatformData(filter->platformData);

@@ -15,8 +15,6 @@ void RememberHostPlatformData(const void* platformData) {
     hostPlatformData = static_cast<const PlatformData*>(platformData);
 }
 
-HWND HostWindow() {
-    return hostPlatformData ? reinterpret_cast<HWND>(hostPlatformData->hwnd) : nullptr;
-}
+HWND HostWindow() { return hostPlatformData ? reinterpret_cast<HWND>(hostPlatformData->hwnd) : nullptr; }
 
 }  // namespace tavirel

@@ -19,8 +19,7 @@ bool SystemTooOld() {
 }
 
 int FirstDocumentFailure(const FilterRecord* record) {
-    if (record->imageMode != plugInModeRGBColor && record->imageMode != plugInModeRGB48)
-        return kMsgBadImageMode;
+    if (record->imageMode != plugInModeRGBColor && record->imageMode != plugInModeRGB48) return kMsgBadImageMode;
     if (record->planes < 3) return kMsgTooFewPlanes;
     if (record->advanceState == nullptr) return kMsgNoAdvanceState;
     return kOk;

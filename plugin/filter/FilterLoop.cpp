@@ -39,8 +39,10 @@ int RunFilterLoop(FilterRecord* record) {
         if (code != kOk) break;
         code = record->abortProc != nullptr ? record->abortProc() : 0;
         if (code != kOk) break;
-        if (sixteenBit) TransformBlock16(record);
-        else TransformBlock8(record);
+        if (sixteenBit)
+            TransformBlock16(record);
+        else
+            TransformBlock8(record);
         progress.Add(int64_t(tile.bottom - tile.top) * (tile.right - tile.left) *
                      (record->outHiPlane - record->outLoPlane + 1));
         if (record->progressProc != nullptr) record->progressProc(progress.done(), progress.total());

@@ -11,8 +11,8 @@
 namespace tavirel {
 
 struct FilterParameters {
-    int32_t showDialog;        // non-zero: Start shows the parameter dialog first
-    unsigned char name[256];   // counted string; bytes past the count carry no meaning
+    int32_t showDialog;       // non-zero: Start shows the parameter dialog first
+    unsigned char name[256];  // counted string; bytes past the count carry no meaning
     int32_t sourceHue;
     int32_t sourceSaturation;
     int32_t sourceBrightness;
@@ -29,12 +29,12 @@ static_assert(offsetof(FilterParameters, range) == 284);
 
 // The record in the host's parameter handle, in the machine's own byte order.
 struct ParameterRecord {
-    uint32_t signature;      // 'Tvr1'
-    uint32_t recordType;     // 'Prms'
-    int32_t formatVersion;   // 1
-    uint32_t subtype;        // 'std '
-    int32_t revision;        // 201
-    int32_t reserved;        // 0
+    uint32_t signature;     // 'Tvr1'
+    uint32_t recordType;    // 'Prms'
+    int32_t formatVersion;  // 1
+    uint32_t subtype;       // 'std '
+    int32_t revision;       // 201
+    int32_t reserved;       // 0
     FilterParameters parameters;
 };
 

@@ -52,8 +52,7 @@ int RearmParameterHandle(FilterRecord* record) {
 
 int DoParameters(FilterRecord* record) {
     if (const int failed = RunChecks(record)) return failed;
-    const int code = record->parameters == nullptr ? CreateParameterHandle(record)
-                                                   : RearmParameterHandle(record);
+    const int code = record->parameters == nullptr ? CreateParameterHandle(record) : RearmParameterHandle(record);
     if (code > 0 && record->hostSig != kPhotoshopSignature) return kSilentStop;
     return code;
 }

@@ -7,9 +7,9 @@ namespace tavirel {
 bool HandleSuiteUsable(const FilterRecord* record) {
     if (record == nullptr) return false;
     const HandleProcs* procs = record->handleProcs;
-    return procs != nullptr && procs->handleProcsVersion == kCurrentHandleProcsVersion &&
-           procs->numHandleProcs > 5 && procs->newProc && procs->disposeProc &&
-           procs->getSizeProc && procs->setSizeProc && procs->lockProc && procs->unlockProc;
+    return procs != nullptr && procs->handleProcsVersion == kCurrentHandleProcsVersion && procs->numHandleProcs > 5 &&
+           procs->newProc && procs->disposeProc && procs->getSizeProc && procs->setSizeProc && procs->lockProc &&
+           procs->unlockProc;
 }
 
 Handle NewHostHandle(const FilterRecord* record, int32_t size) {

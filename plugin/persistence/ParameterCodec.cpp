@@ -34,9 +34,12 @@ void EncodeFileRecord(const RecordHeader& header, const FilterParameters& p, uns
 
 RecordHeader DecodeFileHeader(const unsigned char* file) {
     using namespace fileoffset;
-    return {LoadBigEndian32(file + signature), LoadBigEndian32(file + recordType),
-            Get(file, formatVersion),          LoadBigEndian32(file + subtype),
-            Get(file, revision),               Get(file, reserved)};
+    return {LoadBigEndian32(file + signature),
+            LoadBigEndian32(file + recordType),
+            Get(file, formatVersion),
+            LoadBigEndian32(file + subtype),
+            Get(file, revision),
+            Get(file, reserved)};
 }
 
 void DecodeFileParameters(const unsigned char* file, FilterParameters* p) {
@@ -63,8 +66,7 @@ RecordHeader StandardHeader() {
 bool IsAcceptableFileRecord(const unsigned char* file, size_t size) {
     if (file == nullptr || size < kFileRecordSize) return false;
     const RecordHeader h = DecodeFileHeader(file);
-    return h.signature == kRecordSignature && h.recordType == kRecordType &&
-           h.formatVersion == kRecordFormatVersion;
+    return h.signature == kRecordSignature && h.recordType == kRecordType && h.formatVersion == kRecordFormatVersion;
 }
 
 }  // namespace tavirel

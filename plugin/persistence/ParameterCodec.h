@@ -14,10 +14,9 @@ namespace tavirel {
 constexpr size_t kFileRecordSize = 312;
 
 namespace fileoffset {
-constexpr size_t signature = 0, recordType = 4, formatVersion = 8, subtype = 12, revision = 16,
-                 reserved = 20, showDialog = 24, name = 28, sourceHue = 284,
-                 sourceSaturation = 288, sourceBrightness = 292, destinationHue = 296,
-                 destinationSaturation = 300, destinationBrightness = 304, range = 308;
+constexpr size_t signature = 0, recordType = 4, formatVersion = 8, subtype = 12, revision = 16, reserved = 20,
+                 showDialog = 24, name = 28, sourceHue = 284, sourceSaturation = 288, sourceBrightness = 292,
+                 destinationHue = 296, destinationSaturation = 300, destinationBrightness = 304, range = 308;
 }  // namespace fileoffset
 
 // The file offsets are the in-memory offsets: only the byte order differs.
@@ -34,8 +33,7 @@ struct RecordHeader {
 };
 
 // Writes all 312 bytes: zeros, then the header and the parameters.
-void EncodeFileRecord(const RecordHeader& header, const FilterParameters& parameters,
-                      unsigned char* file);
+void EncodeFileRecord(const RecordHeader& header, const FilterParameters& parameters, unsigned char* file);
 RecordHeader DecodeFileHeader(const unsigned char* file);
 // Every field, showDialog and name included, from a 312-byte file record.
 void DecodeFileParameters(const unsigned char* file, FilterParameters* parameters);

@@ -77,8 +77,7 @@ int BuildSettingsPath(CountedPath* path, size_t* vendorEnd, size_t* folderEnd) {
     BaseFolder(base);
     if (base[0] == '\0') return kFileNotFound;
     char fileName[32] = "";
-    if (LoadStringA(PluginInstance(), UINT(kStrPluginName), fileName, sizeof fileName) <= 0 ||
-        fileName[0] == '\0')
+    if (LoadStringA(PluginInstance(), UINT(kStrPluginName), fileName, sizeof fileName) <= 0 || fileName[0] == '\0')
         return kResourceNotFound;
     bool fits = path->Append(base);
     if (fits && path->Text()[path->Length() - 1] != '\\') fits = path->Append("\\");
@@ -144,8 +143,7 @@ int WriteSettingsFile(const ParameterRecord& record) {
     EncodeFileRecord(HeaderOf(record), record.parameters, bytes);
     DWORD written = 0;
     int code = kOk;
-    if (!WriteFile(file, bytes, sizeof bytes, &written, nullptr) || written != sizeof bytes)
-        code = int(GetLastError());
+    if (!WriteFile(file, bytes, sizeof bytes, &written, nullptr) || written != sizeof bytes) code = int(GetLastError());
     CloseHandle(file);
     return code;
 }

@@ -29,8 +29,10 @@ int32_t Centred(int32_t a, int32_t b, int32_t length) { return a + ((b - a - len
 int32_t PannedStart(int32_t s, int32_t n, int32_t a, int32_t b, int32_t d) {
     if (n > b - a) {
         int32_t p = s + d;
-        if (p > a) p = a;
-        else if (p + n < b) p = b - n;
+        if (p > a)
+            p = a;
+        else if (p + n < b)
+            p = b - n;
         return p;
     }
     return Centred(a, b, n);
@@ -103,17 +105,23 @@ int SetPreviewZoom(FilterRecord* record, int32_t request) {
 
     uint32_t zoomOut = p.zoomOut, zoomIn = p.zoomIn;
     if (request < 0) {
-        if (zoomIn > 1) --zoomIn;
-        else if (zoomOut < fit) ++zoomOut;
-        else return 0;
+        if (zoomIn > 1)
+            --zoomIn;
+        else if (zoomOut < fit)
+            ++zoomOut;
+        else
+            return 0;
     } else if (request == 0) {
         if (zoomIn == 1 && zoomOut == fit) return 0;
         zoomIn = 1;
         zoomOut = fit;
     } else if (request == 1) {
-        if (zoomOut > 1) --zoomOut;
-        else if (zoomIn < kMaxZoomIn) ++zoomIn;
-        else return 0;
+        if (zoomOut > 1)
+            --zoomOut;
+        else if (zoomIn < kMaxZoomIn)
+            ++zoomIn;
+        else
+            return 0;
     } else if (request <= 100) {
         zoomOut = std::min(uint32_t((request / 2 + 100) / request), fit);
         zoomIn = 1;

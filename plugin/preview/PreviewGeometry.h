@@ -15,8 +15,8 @@ namespace tavirel {
 constexpr uint32_t kMaxZoomIn = 16;
 
 struct PreviewState {
-    uint32_t zoomOut = 1;  // >= 1; inputRate is zoomOut x 65536
-    uint32_t zoomIn = 1;   // 1..16
+    uint32_t zoomOut = 1;     // >= 1; inputRate is zoomOut x 65536
+    uint32_t zoomIn = 1;      // 1..16
     PreviewRect viewRect{};   // fixed for the life of the preview window
     PreviewRect imageRect{};  // the whole zoomed image
     int32_t showEffect = 1;

@@ -17,8 +17,10 @@ SamplePosition SamplePositionFor(int32_t x, int32_t y, const PreviewRect& imageR
     // The point lies on the image, so the offsets are never negative.
     auto axis = [&](int32_t offset, int32_t full) {
         int32_t v = int32_t(uint32_t(offset) / zoomIn) - square.radius;
-        if (v < 0) v = 0;
-        else if (v > full - square.size) v = full - square.size;
+        if (v < 0)
+            v = 0;
+        else if (v > full - square.size)
+            v = full - square.size;
         return v;
     };
     return {axis(x - imageRect.left, fullWidth), axis(y - imageRect.top, fullHeight)};

@@ -22,8 +22,7 @@ int SystemRectFromHostRect(const Rect* source, SystemRect* destination) {
 
 int HostRectFromSystemRect(const SystemRect* source, Rect* destination) {
     if (source == nullptr || destination == nullptr) return kParamErr;
-    if (!FitsInt16(source->left) || !FitsInt16(source->top) || !FitsInt16(source->right) ||
-        !FitsInt16(source->bottom))
+    if (!FitsInt16(source->left) || !FitsInt16(source->top) || !FitsInt16(source->right) || !FitsInt16(source->bottom))
         return kParamErr;
     destination->top = int16_t(source->top);
     destination->left = int16_t(source->left);

@@ -11,12 +11,12 @@ constexpr int32_t kOk = 0;
 constexpr int32_t kSilentStop = 1;  // Cancel, a user abort, or a hidden Parameters code
 
 constexpr int32_t kParamErr = -50;
-constexpr int32_t kFileNotFound = -43;      // no folder, or an open that failed without a code
+constexpr int32_t kFileNotFound = -43;  // no folder, or an open that failed without a code
 constexpr int32_t kMemFull = -108;
-constexpr int32_t kNilHandle = -109;        // also a missing dialog control
-constexpr int32_t kNoAddress = -114;        // locking gave no address
-constexpr int32_t kStringTooLong = -149;    // a counted string would pass 255 characters
-constexpr int32_t kResourceNotFound = -192; // a missing string
+constexpr int32_t kNilHandle = -109;         // also a missing dialog control
+constexpr int32_t kNoAddress = -114;         // locking gave no address
+constexpr int32_t kStringTooLong = -149;     // a counted string would pass 255 characters
+constexpr int32_t kResourceNotFound = -192;  // a missing string
 constexpr int32_t kFilterBadParameters = -30100;
 
 // String-table ids that double as result codes.

@@ -12,15 +12,20 @@ struct Derived {
 };
 
 Derived Derive(const ReferenceSettings& s) {
-    return {(s.sourceHue * 1531 + 1800) / 3600,        (s.destinationHue * 1531 + 1800) / 3600,
-            (s.sourceSaturation * 1024 + 500) / 1000,  (s.destinationSaturation * 1024 + 500) / 1000,
-            (s.destinationBrightness * 1024 + 500) / 1000, (s.range * 512 + 500) / 1000};
+    return {(s.sourceHue * 1531 + 1800) / 3600,
+            (s.destinationHue * 1531 + 1800) / 3600,
+            (s.sourceSaturation * 1024 + 500) / 1000,
+            (s.destinationSaturation * 1024 + 500) / 1000,
+            (s.destinationBrightness * 1024 + 500) / 1000,
+            (s.range * 512 + 500) / 1000};
 }
 
 int32_t Weight(const Derived& v, int32_t h) {
     int32_t d = v.hs - h;
-    if (d < -765) d += 1531;
-    else if (d > 765) d -= 1531;
+    if (d < -765)
+        d += 1531;
+    else if (d > 765)
+        d -= 1531;
     d = d < 0 ? -d : d;
     if (d >= v.rg) return 0;
     return int32_t(65536.0 * std::cos((d * 1.5707963267949) / (v.rg + 1)));
@@ -51,12 +56,31 @@ HueSat Classify(bool eightBit, Rgb p) {
     const int32_t r = int32_t(p.r), g = int32_t(p.g), b = int32_t(p.b);
     if (r == g && g == b) return {0, 0, r};
     int32_t hue, max, min;
-    if (r >= g && g >= b) { max = r; min = b; hue = Quotient(eightBit, g - b, r - b); }
-    else if (r >= g && r >= b) { max = r; min = g; hue = (eightBit ? 1531 : 1530) - Quotient(eightBit, b - g, r - g); }
-    else if (r >= g) { max = b; min = g; hue = 1021 + Quotient(eightBit, r - g, b - g); }
-    else if (g <= b) { max = b; min = r; hue = 1021 - Quotient(eightBit, g - r, b - r); }
-    else if (r <= b) { max = g; min = r; hue = 510 + Quotient(eightBit, b - r, g - r); }
-    else { max = g; min = b; hue = 510 - Quotient(eightBit, r - b, g - b); }
+    if (r >= g && g >= b) {
+        max = r;
+        min = b;
+        hue = Quotient(eightBit, g - b, r - b);
+    } else if (r >= g && r >= b) {
+        max = r;
+        min = g;
+        hue = (eightBit ? 1531 : 1530) - Quotient(eightBit, b - g, r - g);
+    } else if (r >= g) {
+        max = b;
+        min = g;
+        hue = 1021 + Quotient(eightBit, r - g, b - g);
+    } else if (g <= b) {
+        max = b;
+        min = r;
+        hue = 1021 - Quotient(eightBit, g - r, b - r);
+    } else if (r <= b) {
+        max = g;
+        min = r;
+        hue = 510 + Quotient(eightBit, b - r, g - r);
+    } else {
+        max = g;
+        min = b;
+        hue = 510 - Quotient(eightBit, r - b, g - b);
+    }
     const int32_t saturation = ((max - min) * 1024 + max / 2) / max;
     return {hue, saturation, max};
 }
@@ -92,12 +116,31 @@ Rgb Transform(bool eightBit, const ReferenceSettings& s, Rgb in) {
     };
     const int32_t hd = v.hd;
     int32_t nr, ng, nb;
-    if (hd < 256) { nr = top; ng = bottom + share(hd); nb = bottom; }
-    else if (hd < 511) { nr = bottom + share(510 - hd); ng = top; nb = bottom; }
-    else if (hd < 766) { nr = bottom; ng = top; nb = bottom + share(hd - 510); }
-    else if (hd < 1021) { nr = bottom; ng = bottom + share(1021 - hd); nb = top; }
-    else if (hd < 1276) { nr = bottom + share(hd - 1021); ng = bottom; nb = top; }
-    else { nr = top; ng = bottom; nb = bottom + share(1531 - hd); }
+    if (hd < 256) {
+        nr = top;
+        ng = bottom + share(hd);
+        nb = bottom;
+    } else if (hd < 511) {
+        nr = bottom + share(510 - hd);
+        ng = top;
+        nb = bottom;
+    } else if (hd < 766) {
+        nr = bottom;
+        ng = top;
+        nb = bottom + share(hd - 510);
+    } else if (hd < 1021) {
+        nr = bottom;
+        ng = bottom + share(1021 - hd);
+        nb = top;
+    } else if (hd < 1276) {
+        nr = bottom + share(hd - 1021);
+        ng = bottom;
+        nb = top;
+    } else {
+        nr = top;
+        ng = bottom;
+        nb = bottom + share(1531 - hd);
+    }
     auto blend = [&](uint32_t from, int32_t to) {
         return uint32_t(int32_t(from) + FloorDiv(int64_t(w) * (to - int32_t(from)), 65536));
     };

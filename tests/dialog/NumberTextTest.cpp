@@ -49,7 +49,9 @@ TEST(NumberTextTest, LenientReading) {
     EXPECT_FLOAT_EQ(Parse("12.5"), 12.5f);
     EXPECT_FLOAT_EQ(Parse("12,5"), 12.5f);
     EXPECT_FLOAT_EQ(Parse(" +12.50"), 12.5f);
-    EXPECT_FLOAT_EQ(Parse("\xCA\xCA-\xCA" "7"), -7.0f);  // byte 202 is a blank too
+    EXPECT_FLOAT_EQ(Parse("\xCA\xCA-\xCA"
+                          "7"),
+                    -7.0f);  // byte 202 is a blank too
     EXPECT_FLOAT_EQ(Parse("1 2"), 12.0f);
     EXPECT_FLOAT_EQ(Parse("abc"), 0.0f);
     EXPECT_FLOAT_EQ(Parse("."), 0.0f);
@@ -103,7 +105,10 @@ TEST(NumberTextTest, EditClamping) {
     EXPECT_FALSE(ClampEditInteger(false, 77, 10, 100).acceptable);
 
     unsigned char text[256];
-    auto set = [&](const char* s) { text[0] = uint8_t(std::strlen(s)); std::memcpy(text + 1, s, text[0]); };
+    auto set = [&](const char* s) {
+        text[0] = uint8_t(std::strlen(s));
+        std::memcpy(text + 1, s, text[0]);
+    };
     set("50");
     EXPECT_TRUE(ClampEditDecimal(text, 0.0f, 100.0f).acceptable);
     set("100.0");

@@ -175,7 +175,8 @@ TEST(PreviewGeometryTest, RandomZoomAndPanKeepTheInvariants) {
                 PanImage(int32_t(random.UpTo(2000)) - 1000, int32_t(random.UpTo(2000)) - 1000);
                 const PreviewRect after = Visible();
                 ASSERT_TRUE(before.top == after.top && before.left == after.left && before.right == after.right &&
-                            before.bottom == after.bottom) << where;
+                            before.bottom == after.bottom)
+                    << where;
             }
             const PreviewState& p = previewState;
             ASSERT_TRUE(p.zoomIn == 1 || p.zoomOut == 1) << where;

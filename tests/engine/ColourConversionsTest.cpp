@@ -107,8 +107,7 @@ TEST(RgbToHsbTest, Strides) {
 
 TEST(SampledHsbToSettingsTest, RoundsHalfUp) {
     const SettingsColour red = SampledHsbToSettings(0, 32768, 32768);
-    EXPECT_EQ((Triple{uint32_t(red.hue), uint32_t(red.saturation), uint32_t(red.brightness)}),
-              (Triple{0, 1000, 1000}));
+    EXPECT_EQ((Triple{uint32_t(red.hue), uint32_t(red.saturation), uint32_t(red.brightness)}), (Triple{0, 1000, 1000}));
     // 16384 + 16384 of 32768 is exactly a half: up.
     EXPECT_EQ(SampledHsbToSettings(32768, 16384, 16384).hue, 3600);
     EXPECT_EQ(SampledHsbToSettings(5461, 0, 0).hue, (5461 * 3600 + 16384) / 32768);

@@ -49,10 +49,12 @@ TEST_F(HueTransformTest, DefaultSettings16) {
 // With range 1 only hue index Hs has a weight, so the anchor colours show
 // their hue index by whether they move with the source set on them.
 TEST_F(HueTransformTest, AnchorHueIndices) {
-    struct Anchor { Triple colour; int hue8, hue16; };
-    const Anchor anchors[] = {{{200, 0, 0}, 0, 0},       {{200, 200, 0}, 255, 255},
-                              {{0, 200, 0}, 510, 510},   {{0, 200, 200}, 766, 766},
-                              {{0, 0, 200}, 1021, 1021}, {{200, 0, 200}, 1276, 1275}};
+    struct Anchor {
+        Triple colour;
+        int hue8, hue16;
+    };
+    const Anchor anchors[] = {{{200, 0, 0}, 0, 0},       {{200, 200, 0}, 255, 255}, {{0, 200, 0}, 510, 510},
+                              {{0, 200, 200}, 766, 766}, {{0, 0, 200}, 1021, 1021}, {{200, 0, 200}, 1276, 1275}};
     for (const Anchor& a : anchors) {
         // Weight only at the expected index: the pixel moves exactly then.
         std::fill(std::begin(hueWeight), std::end(hueWeight), 0);
@@ -72,8 +74,9 @@ TEST_F(HueTransformTest, GreysUnderFullWeight) {
     // Weight 65536 on hue 0, where every grey sits: 8-bit greys up to 127
     // lighten by one, 16-bit greys drop to the multiple of 32 below.
     for (uint32_t g = 0; g < 256; ++g)
-        ASSERT_EQ(Run8({g, g, g}), (Triple{(1020 * (g + 1) + 512) / 1024, (1020 * (g + 1) + 512) / 1024,
-                                          (1020 * (g + 1) + 512) / 1024})) << g;
+        ASSERT_EQ(Run8({g, g, g}),
+                  (Triple{(1020 * (g + 1) + 512) / 1024, (1020 * (g + 1) + 512) / 1024, (1020 * (g + 1) + 512) / 1024}))
+            << g;
     for (uint32_t g = 0; g <= 32768; g += 7)
         ASSERT_EQ(Run16({g, g, g}), (Triple{g / 32 * 32, g / 32 * 32, g / 32 * 32})) << g;
     // A weight below 65536 rounds the 8-bit difference of one away.
@@ -98,8 +101,8 @@ TEST_F(HueTransformTest, FullWeightReachesTheReplacement) {
     const Triple y = Run8({0, 0, 255});
     destinationHueIndex = 256;
     const Triple y2 = Run8({0, 0, 255});
-    EXPECT_EQ(y[0], y2[1]);              // top moves from red to green
-    EXPECT_EQ(y[2], y2[2]);              // bottom stays blue
+    EXPECT_EQ(y[0], y2[1]);  // top moves from red to green
+    EXPECT_EQ(y[2], y2[2]);  // bottom stays blue
     EXPECT_LE(y2[0], y[1]);
 }
 
@@ -159,7 +162,11 @@ TEST_F(HueTransformTest, EveryPathKeepsTheRowLayout) {
 }
 
 TEST_F(HueTransformTest, SixteenBitStaysOnTheHostScale) {
-    Rebuild([](FilterParameters& p) { p.destinationSaturation = 1000; p.destinationBrightness = 1000; p.range = 1000; });
+    Rebuild([](FilterParameters& p) {
+        p.destinationSaturation = 1000;
+        p.destinationBrightness = 1000;
+        p.range = 1000;
+    });
     for (uint32_t hd : {0u, 200u, 600u, 900u, 1100u, 1400u, 1531u}) {
         destinationHueIndex = int32_t(hd);
         for (Triple c : {Triple{32768, 0, 0}, Triple{32768, 32768, 100}, Triple{1, 32768, 0}, Triple{32768, 31, 32}}) {

@@ -20,10 +20,9 @@ namespace {
 
 std::string Describe(const ReferenceSettings& s) {
     char text[160];
-    std::snprintf(text, sizeof text,
-                  "source (%d, %d, %d) destination (%d, %d, %d) range %d", s.sourceHue,
-                  s.sourceSaturation, s.sourceBrightness, s.destinationHue,
-                  s.destinationSaturation, s.destinationBrightness, s.range);
+    std::snprintf(text, sizeof text, "source (%d, %d, %d) destination (%d, %d, %d) range %d", s.sourceHue,
+                  s.sourceSaturation, s.sourceBrightness, s.destinationHue, s.destinationSaturation,
+                  s.destinationBrightness, s.range);
     return text;
 }
 
@@ -31,13 +30,24 @@ std::vector<ReferenceSettings> SettingsUnderTest() {
     std::vector<ReferenceSettings> list;
     const ReferenceSettings d = kDefaultReferenceSettings;
     list.push_back(d);
-    for (int32_t range : {0, 1, 1000}) list.push_back({d.sourceHue, d.sourceSaturation, d.sourceBrightness, d.destinationHue, d.destinationSaturation, d.destinationBrightness, range});
+    for (int32_t range : {0, 1, 1000})
+        list.push_back({d.sourceHue, d.sourceSaturation, d.sourceBrightness, d.destinationHue, d.destinationSaturation,
+                        d.destinationBrightness, range});
     ReferenceSettings s = d;
-    s.sourceSaturation = 0; list.push_back(s);
-    s = d; s.destinationSaturation = 0; list.push_back(s);
-    s = d; s.sourceHue = 3600; list.push_back(s);
-    s = d; s.destinationHue = 0; list.push_back(s);
-    s = d; s.destinationHue = 3600; list.push_back(s);
+    s.sourceSaturation = 0;
+    list.push_back(s);
+    s = d;
+    s.destinationSaturation = 0;
+    list.push_back(s);
+    s = d;
+    s.sourceHue = 3600;
+    list.push_back(s);
+    s = d;
+    s.destinationHue = 0;
+    list.push_back(s);
+    s = d;
+    s.destinationHue = 3600;
+    list.push_back(s);
     TestRandom random(0x7A71AE1);
     for (int i = 0; i < 5; ++i) {
         list.push_back({int32_t(random.UpTo(3600)), int32_t(random.UpTo(1000)), int32_t(random.UpTo(1000)),
@@ -89,9 +99,9 @@ TEST_P(ReferenceComparison, Every8BitColour) {
             for (size_t i = 0; i < expected.size(); ++i) {
                 const Rgb e = expected[i];
                 if (out[i * 3] != e.r || out[i * 3 + 1] != e.g || out[i * 3 + 2] != e.b) {
-                    FAIL() << Describe(s) << ", " << path.name << " path: input (" << r << ", " << i / 256 << ", " << i % 256 << ") gives ("
-                           << int(out[i * 3]) << ", " << int(out[i * 3 + 1]) << ", " << int(out[i * 3 + 2])
-                           << "), expected (" << e.r << ", " << e.g << ", " << e.b << ")";
+                    FAIL() << Describe(s) << ", " << path.name << " path: input (" << r << ", " << i / 256 << ", "
+                           << i % 256 << ") gives (" << int(out[i * 3]) << ", " << int(out[i * 3 + 1]) << ", "
+                           << int(out[i * 3 + 2]) << "), expected (" << e.r << ", " << e.g << ", " << e.b << ")";
                 }
             }
         }
@@ -115,11 +125,23 @@ void AddBoundaryColours(std::vector<uint16_t>* colours) {
         for (uint32_t g : levels)
             for (uint32_t b : levels) add(r, g, b);
     for (uint32_t v = 0; v <= 32768; ++v) {
-        add(v, v, v);                                         // greys
-        add(v, 0, 0); add(v, v, 0); add(0, v, 0);             // pure hues
-        add(0, v, v); add(0, 0, v); add(v, 0, v);
-        if (v < 32768) { add(v + 1, v, v); add(v, v + 1, v); add(v, v, v + 1); }  // one apart
-        if (v > 0) { add(v - 1, v, v); add(v, v - 1, v); add(v, v, v - 1); }
+        add(v, v, v);  // greys
+        add(v, 0, 0);
+        add(v, v, 0);
+        add(0, v, 0);  // pure hues
+        add(0, v, v);
+        add(0, 0, v);
+        add(v, 0, v);
+        if (v < 32768) {
+            add(v + 1, v, v);
+            add(v, v + 1, v);
+            add(v, v, v + 1);
+        }  // one apart
+        if (v > 0) {
+            add(v - 1, v, v);
+            add(v, v - 1, v);
+            add(v, v, v - 1);
+        }
     }
 }
 
@@ -148,8 +170,8 @@ TEST_P(ReferenceComparison, SixteenBitColours) {
                 const Rgb p{chunk[i * 3], chunk[i * 3 + 1], chunk[i * 3 + 2]};
                 const Rgb e = ReferenceTransform16(s, p);
                 if (out[i * 3] != e.r || out[i * 3 + 1] != e.g || out[i * 3 + 2] != e.b) {
-                    FAIL() << Describe(s) << ", " << path.name << " path: input (" << p.r << ", " << p.g << ", " << p.b << ") gives ("
-                           << out[i * 3] << ", " << out[i * 3 + 1] << ", " << out[i * 3 + 2]
+                    FAIL() << Describe(s) << ", " << path.name << " path: input (" << p.r << ", " << p.g << ", " << p.b
+                           << ") gives (" << out[i * 3] << ", " << out[i * 3 + 1] << ", " << out[i * 3 + 2]
                            << "), expected (" << e.r << ", " << e.g << ", " << e.b << ")";
                 }
             }
@@ -161,8 +183,8 @@ TEST_P(ReferenceComparison, SixteenBitColours) {
 INSTANTIATE_TEST_SUITE_P(Settings, ReferenceComparison, ::testing::ValuesIn(SettingsUnderTest()),
                          [](const ::testing::TestParamInfo<ReferenceSettings>& info) {
                              const ReferenceSettings& s = info.param;
-                             return "s" + std::to_string(info.index) + "_hue" + std::to_string(s.sourceHue) +
-                                    "_to" + std::to_string(s.destinationHue) + "_range" + std::to_string(s.range);
+                             return "s" + std::to_string(info.index) + "_hue" + std::to_string(s.sourceHue) + "_to" +
+                                    std::to_string(s.destinationHue) + "_range" + std::to_string(s.range);
                          });
 
 }  // namespace

@@ -55,8 +55,7 @@ TEST(ImageConversionTest, SixteenBitValuesTheFilterLeftAloneComeBackExactly) {
             ASSERT_EQ(original.planes, png.fileChannels());
             EXPECT_EQ(original.imageMode, colourType < 4 && colourType != 2 ? 10 : colourType == 4 ? 10 : 11);
             const auto* samples = reinterpret_cast<const uint16_t*>(original.data.data());
-            for (size_t i = 0; i < png.values.size(); ++i)
-                ASSERT_EQ(samples[i], HostFromFile16(png.values[i])) << i;
+            for (size_t i = 0; i < png.values.size(); ++i) ASSERT_EQ(samples[i], HostFromFile16(png.values[i])) << i;
 
             // Every third sample changed, some to the value they had.
             Document result = original;

@@ -13,9 +13,18 @@ namespace {
 TEST(PiplReaderTest, FindsKindAndEntryPoint) {
     // Data pads to four bytes from the start of each datum.
     std::vector<uint8_t> bytes = {1, 0, 0, 0, 0, 0, 2, 0, 0, 0};
-    auto word = [&](uint32_t v) { for (int i = 0; i < 4; ++i) bytes.push_back(uint8_t(v >> (8 * i))); };
-    word(FourCharCode("8BIM")); word(FourCharCode("kind")); word(0); word(4); word(FourCharCode("8BFM"));
-    word(FourCharCode("8BIM")); word(FourCharCode("wx86")); word(0); word(6);
+    auto word = [&](uint32_t v) {
+        for (int i = 0; i < 4; ++i) bytes.push_back(uint8_t(v >> (8 * i)));
+    };
+    word(FourCharCode("8BIM"));
+    word(FourCharCode("kind"));
+    word(0);
+    word(4);
+    word(FourCharCode("8BFM"));
+    word(FourCharCode("8BIM"));
+    word(FourCharCode("wx86"));
+    word(0);
+    word(6);
     for (char c : std::string("Entry\0\0\0", 8)) bytes.push_back(uint8_t(c));
     Pipl pipl;
     std::string error;

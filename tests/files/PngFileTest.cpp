@@ -79,7 +79,8 @@ TEST(PngFileTest, FilesAreWhatOneShotCompressionGives) {
     for (auto [w, h, channels, bits] : {std::array{1, 1, 1, 8}, {37, 11, 3, 8}, {300, 200, 4, 16}, {640, 480, 3, 8}}) {
         PngImage image = RandomImage(w, h, channels, bits, uint64_t(w * h));
         // Smooth rows compress well, noise badly: half of each.
-        for (size_t i = image.samples.size() / 2; i < image.samples.size(); ++i) image.samples[i] = uint16_t(i / 7 % 200);
+        for (size_t i = image.samples.size() / 2; i < image.samples.size(); ++i)
+            image.samples[i] = uint16_t(i / 7 % 200);
         const Bytes expected = OneShotFile(image);
         EXPECT_EQ(EncodePng(image), expected) << w << "x" << h;
         const std::string path = TempPath("oneshot.png");

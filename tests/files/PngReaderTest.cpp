@@ -83,7 +83,8 @@ TestPng RandomPng(int colourType, int depth, bool interlaced, bool transparency,
     for (size_t i = 0; i < size_t(width) * height * png.fileChannels(); ++i)
         png.values.push_back(uint16_t(random.UpTo(colourType == 3 ? uint32_t(entries - 1) : uint32_t(top))));
     if (transparency && colourType == 3) {
-        for (int i = 0; i < entries - 1; ++i) png.trns.push_back(uint8_t(random.UpTo(255)));  // the last entry stays opaque
+        for (int i = 0; i < entries - 1; ++i)
+            png.trns.push_back(uint8_t(random.UpTo(255)));  // the last entry stays opaque
     } else if (transparency) {
         // The key is the first pixel's colour, so some pixels match it; make a few more match.
         for (int c = 0; c < png.fileChannels(); ++c) {
@@ -151,8 +152,11 @@ TEST(PngReaderTest, InterlacedRowsArriveByPass) {
     std::string error;
     ASSERT_TRUE(reader.Open(path, &error)) << error;
     std::vector<std::array<int, 4>> rows;
-    ASSERT_TRUE(reader.ReadRows([&](int y, int x0, int step, int count, const uint16_t*) { rows.push_back({y, x0, step, count}); },
-                                &error))
+    ASSERT_TRUE(reader.ReadRows(
+        [&](int y, int x0, int step, int count, const uint16_t*) {
+            rows.push_back({y, x0, step, count});
+        },
+        &error))
         << error;
     ASSERT_EQ(rows.size(), 15u);  // 1 + 1 + 1 + 2 + 2 + 4 + 4 rows
     EXPECT_EQ(rows.front(), (std::array<int, 4>{0, 0, 8, 1}));

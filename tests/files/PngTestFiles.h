@@ -22,13 +22,15 @@ struct TestPng {
     bool interlaced = false;
     // Per pixel the file's samples (palette: the index), row by row.
     std::vector<uint16_t> values;
-    Bytes palette;  // RGB triples
-    Bytes trns;     // the tRNS chunk's data, when not empty
+    Bytes palette;                                      // RGB triples
+    Bytes trns;                                         // the tRNS chunk's data, when not empty
     std::vector<std::pair<std::string, Bytes>> before;  // chunks after IHDR (and PLTE), before IDAT
     std::vector<std::pair<std::string, Bytes>> after;   // chunks after IDAT, before IEND
     int idatPieces = 1;
 
-    int fileChannels() const { return colourType == 0 || colourType == 3 ? 1 : colourType == 4 ? 2 : colourType == 2 ? 3 : 4; }
+    int fileChannels() const {
+        return colourType == 0 || colourType == 3 ? 1 : colourType == 4 ? 2 : colourType == 2 ? 3 : 4;
+    }
 };
 
 inline void Put32(Bytes& out, uint32_t v) {

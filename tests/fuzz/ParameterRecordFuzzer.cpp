@@ -39,8 +39,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         ClampParameters(&p);
         for (int32_t hue : {p.sourceHue, p.destinationHue})
             if (hue < 0 || hue > kHueMax) std::abort();
-        for (int32_t v : {p.sourceSaturation, p.sourceBrightness, p.destinationSaturation, p.destinationBrightness,
-                          p.range})
+        for (int32_t v :
+             {p.sourceSaturation, p.sourceBrightness, p.destinationSaturation, p.destinationBrightness, p.range})
             if (v < 0 || v > kPercentMax) std::abort();
     }
     return 0;

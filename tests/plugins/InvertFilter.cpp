@@ -87,21 +87,13 @@ extern "C" void HOST_CALLBACK InvertEntry(int16 selector, void* record, intptr_t
     switch (selector) {
         case filterSelectorAbout:
         case filterSelectorParameters:  // no settings, no dialog
-        case filterSelectorFinish:
-            *result = noErr;
-            break;
+        case filterSelectorFinish: *result = noErr; break;
         case filterSelectorPrepare:
             r->bufferSpace = 0;
             *result = noErr;
             break;
-        case filterSelectorStart:
-            *result = Start(*r);
-            break;
-        case filterSelectorContinue:
-            *result = InvertStrip(*r);
-            break;
-        default:
-            *result = filterBadParameters;
-            break;
+        case filterSelectorStart: *result = Start(*r); break;
+        case filterSelectorContinue: *result = InvertStrip(*r); break;
+        default: *result = filterBadParameters; break;
     }
 }

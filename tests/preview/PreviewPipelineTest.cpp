@@ -54,8 +54,13 @@ struct FakeHost {
                     else
                         buffer[at] = uint8_t(v);
                 }
-        *data = buffer.data();
-        *rowBytes = w * planes * bytes;
+        // The record is packed to 4 bytes as hosts lay it out, so on a 64-bit
+        // build its pointer fields may sit off their natural alignment: stored
+        // bytewise.
+        void* const start = buffer.data();
+        const int32 stride = w * planes * bytes;
+        std::memcpy(data, &start, sizeof start);
+        std::memcpy(rowBytes, &stride, sizeof stride);
     }
 };
 
@@ -271,11 +276,11 @@ TEST_F(PreviewPipelineTest, TilesAskForTheirSourceWithScratchOutput) {
         EXPECT_EQ(host_.contexts[t], &screenContext_);
     }
     // 8 bits at 100 %: the host's own output buffer is shown, without a copy.
-    EXPECT_EQ(host_.maps[1].baseAddr, record_.outData);
+    EXPECT_EQ(host_.maps[1].baseAddr, static_cast<void*>(record_.outData));  // a copy: the field may be unaligned
     EXPECT_EQ(host_.maps[1].rowBytes, record_.outRowBytes);
     SetPreviewShowsEffect(0);
     PreviewDraw(&record_);
-    EXPECT_EQ(host_.maps.back().baseAddr, record_.inData);
+    EXPECT_EQ(host_.maps.back().baseAddr, static_cast<void*>(record_.inData));
     // Magnified, the display buffer again.
     ASSERT_EQ(SetPreviewZoom(&record_, 1), 1);
     PreviewDraw(&record_);

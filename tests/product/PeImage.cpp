@@ -88,8 +88,7 @@ bool PeImage::Load(const std::string& path, std::string* error) {
     return true;
 }
 
-std::optional<std::vector<uint8_t>> PeImage::Resource(const std::string& type, uint32_t id,
-                                                      uint32_t language) const {
+std::optional<std::vector<uint8_t>> PeImage::Resource(const std::string& type, uint32_t id, uint32_t language) const {
     if (resourceRva_ == 0) return std::nullopt;
     // Finds the entry of one directory level by name or id; returns its offset word.
     auto find = [&](uint32_t directory, const std::string* name, uint32_t number) -> std::optional<uint32_t> {
@@ -117,8 +116,10 @@ std::optional<std::vector<uint8_t>> PeImage::Resource(const std::string& type, u
         return std::nullopt;
     };
     std::optional<uint32_t> level;
-    if (!type.empty() && type[0] == '#') level = find(0, nullptr, uint32_t(std::stoul(type.substr(1))));
-    else level = find(0, &type, 0);
+    if (!type.empty() && type[0] == '#')
+        level = find(0, nullptr, uint32_t(std::stoul(type.substr(1))));
+    else
+        level = find(0, &type, 0);
     if (!level || !(*level & 0x80000000u)) return std::nullopt;
     level = find(*level & 0x7FFFFFFFu, nullptr, id);
     if (!level || !(*level & 0x80000000u)) return std::nullopt;

@@ -26,8 +26,7 @@ public:
     const std::vector<std::string>& importedModules() const { return imports_; }
 
     // A resource by type (a name such as "PIPL", or a number as "#6"), id and language.
-    std::optional<std::vector<uint8_t>> Resource(const std::string& type, uint32_t id,
-                                                 uint32_t language) const;
+    std::optional<std::vector<uint8_t>> Resource(const std::string& type, uint32_t id, uint32_t language) const;
     // A string of the string table, as UTF-16 code units turned to bytes (all ours are ASCII).
     std::optional<std::string> String(uint32_t id, uint32_t language) const;
 
@@ -36,7 +35,9 @@ private:
     std::string TextAt(uint32_t rva) const;
 
     std::vector<uint8_t> file_;
-    struct Section { uint32_t rva, size, fileOffset, fileSize; };
+    struct Section {
+        uint32_t rva, size, fileOffset, fileSize;
+    };
     std::vector<Section> sections_;
     uint16_t machine_ = 0, characteristics_ = 0, optionalMagic_ = 0;
     uint32_t resourceRva_ = 0;

@@ -44,9 +44,9 @@ TEST_F(ProductBinaryTest, Is32BitDllWithOneExport) {
 }
 
 TEST_F(ProductBinaryTest, ImportsOnlySystemLibraries) {
-    const std::vector<std::string> system = {"kernel32.dll", "user32.dll", "gdi32.dll", "shell32.dll",
-                                             "comdlg32.dll", "ole32.dll",  "advapi32.dll", "msvcrt.dll",
-                                             "comctl32.dll"};
+    const std::vector<std::string> system = {"kernel32.dll", "user32.dll",   "gdi32.dll",
+                                             "shell32.dll",  "comdlg32.dll", "ole32.dll",
+                                             "advapi32.dll", "msvcrt.dll",   "comctl32.dll"};
     ASSERT_FALSE(image_->importedModules().empty());
     for (std::string name : image_->importedModules()) {
         std::transform(name.begin(), name.end(), name.begin(), [](unsigned char c) { return char(std::tolower(c)); });
@@ -59,8 +59,12 @@ TEST_F(ProductBinaryTest, ImportsOnlySystemLibraries) {
 // padded with zeros to four bytes while its length stays unpadded.
 std::vector<uint8_t> ExpectedPipl() {
     std::vector<uint8_t> b;
-    auto word = [&](uint32_t v) { for (int i = 0; i < 4; ++i) b.push_back(uint8_t(v >> (8 * i))); };
-    auto code = [&](const char* c) { for (int i = 3; i >= 0; --i) b.push_back(uint8_t(c[i])); };
+    auto word = [&](uint32_t v) {
+        for (int i = 0; i < 4; ++i) b.push_back(uint8_t(v >> (8 * i)));
+    };
+    auto code = [&](const char* c) {
+        for (int i = 3; i >= 0; --i) b.push_back(uint8_t(c[i]));
+    };
     auto property = [&](const char* key, std::vector<uint8_t> data) {
         code("8BIM");
         code(key);
@@ -104,20 +108,26 @@ TEST_F(ProductBinaryTest, PropertyListByteForByte) {
 TEST_F(ProductBinaryTest, StringsWithTheirCarriageReturns) {
     const std::pair<uint32_t, const char*> strings[] = {
         {16000, "Tavirel I"},
-        {1011, "This plug-in is incompatible with this operating system. \rIt will only run with "
-               "Windows 98, Windows 2000, or Windows NT 5.0."},
-        {1202, "This application is incompatible with this plugin. \rThe host application does not "
-               "support advanceState."},
+        {1011,
+         "This plug-in is incompatible with this operating system. \rIt will only run with "
+         "Windows 98, Windows 2000, or Windows NT 5.0."},
+        {1202,
+         "This application is incompatible with this plugin. \rThe host application does not "
+         "support advanceState."},
         {1301, "The plugin needs an image with the R, G, and B channels all selected."},
-        {1303, "The plugin encountered an invalid image mode. \rPlease make sure the image mode is "
-               "set to RGB, \rand the R, G, and B channels are selected in \rthe channel palette."},
+        {1303,
+         "The plugin encountered an invalid image mode. \rPlease make sure the image mode is "
+         "set to RGB, \rand the R, G, and B channels are selected in \rthe channel palette."},
         {2010, "This plug-in encountered unknown parameters."},
-        {2011, "This plug-in encountered incompatible parameters. \rThese parameters were created "
-               "by a different plug-in."},
-        {2012, "This plug-in encountered incompatible parameters. \rThe filetype of these "
-               "parameters is unknown."},
-        {2013, "This plug-in encountered incompatible parameters. \rThis version of parameters can "
-               "not be read."},
+        {2011,
+         "This plug-in encountered incompatible parameters. \rThese parameters were created "
+         "by a different plug-in."},
+        {2012,
+         "This plug-in encountered incompatible parameters. \rThe filetype of these "
+         "parameters is unknown."},
+        {2013,
+         "This plug-in encountered incompatible parameters. \rThis version of parameters can "
+         "not be read."},
     };
     for (auto [id, text] : strings) {
         const auto found = image_->String(id, kEnglishUs);
@@ -132,7 +142,9 @@ uint32_t Long(const std::vector<uint8_t>& b, size_t at) { return Word(b, at) | (
 
 TEST_F(ProductBinaryTest, AboutDialogAndBitmaps) {
     EXPECT_TRUE(image_->Resource("#5", 16000, kEnglishUs).has_value()) << "about dialog";
-    struct Bitmap { uint32_t id, width, height; };
+    struct Bitmap {
+        uint32_t id, width, height;
+    };
     for (const Bitmap& expected : {Bitmap{16000, 425, 250}, Bitmap{16001, 20, 800}}) {
         const auto bitmap = image_->Resource("#2", expected.id, kEnglishUs);
         ASSERT_TRUE(bitmap.has_value()) << "bitmap " << expected.id;
@@ -156,8 +168,13 @@ TEST_F(ProductBinaryTest, IconAndCursors) {
     for (uint32_t i = 0; i < Word(*icon, 4); ++i)
         EXPECT_TRUE(image_->Resource("#3", Word(*icon, 6 + 14 * i + 12), kEnglishUs).has_value()) << "icon image " << i;
 
-    struct CursorImage { uint32_t size, bits; };
-    struct Cursor { uint32_t id, hotX, hotY; std::vector<CursorImage> images; };
+    struct CursorImage {
+        uint32_t size, bits;
+    };
+    struct Cursor {
+        uint32_t id, hotX, hotY;
+        std::vector<CursorImage> images;
+    };
     const Cursor cursors[] = {{31, 8, 8, {{32, 1}, {16, 4}, {16, 1}}}, {32, 7, 7, {{32, 1}, {16, 1}}}};
     for (const Cursor& expected : cursors) {
         const auto group = image_->Resource("#12", expected.id, kEnglishUs);

@@ -27,8 +27,8 @@ TEST(ParameterCodecTest, WritesBigEndianAtFixedOffsets) {
     unsigned char file[kFileRecordSize];
     std::memset(file, 0xAB, sizeof file);
     EncodeFileRecord(StandardHeader(), Sample(), file);
-    const unsigned char head[] = {'T', 'v', 'r', '1', 'P', 'r', 'm', 's', 0, 0, 0, 1,
-                                  's', 't', 'd', ' ', 0, 0, 0, 201, 0, 0, 0, 0, 0, 0, 0, 0};
+    const unsigned char head[] = {'T', 'v', 'r', '1', 'P', 'r', 'm', 's', 0, 0, 0, 1, 's', 't',
+                                  'd', ' ', 0,   0,   0,   201, 0,   0,   0, 0, 0, 0, 0,   0};
     EXPECT_EQ(std::memcmp(file, head, sizeof head), 0);
     EXPECT_EQ(file[fileoffset::name], 4);
     EXPECT_EQ(std::memcmp(file + fileoffset::name + 1, "Teal", 4), 0);
@@ -45,8 +45,8 @@ TEST(ParameterCodecTest, DefaultsByteForByte) {
     SetDefaultParameters(&p);
     unsigned char file[kFileRecordSize];
     EncodeFileRecord(StandardHeader(), p, file);
-    std::vector<unsigned char> expected = {'T', 'v', 'r', '1', 'P', 'r', 'm', 's', 0, 0, 0, 1, 's', 't', 'd', ' ',
-                                           0, 0, 0, 201, 0, 0, 0, 0, 0, 0, 0, 1, 19};
+    std::vector<unsigned char> expected = {'T', 'v', 'r', '1', 'P', 'r', 'm', 's', 0, 0, 0, 1, 's', 't', 'd',
+                                           ' ', 0,   0,   0,   201, 0,   0,   0,   0, 0, 0, 0, 1,   19};
     for (char c : std::string("Untitled parameters")) expected.push_back(uint8_t(c));
     expected.resize(fileoffset::sourceHue, 0);
     for (uint32_t v : {0u, 1000u, 1000u, 1800u, 500u, 500u, 500u})

@@ -25,8 +25,8 @@ bool Same(const Rect& a, const Rect& b) {
 
 TEST(TileWalkTest, BandsTopToBottomTilesLeftToRight) {
     const std::vector<Rect> tiles = Walk(Rect{0, 0, 300, 600});
-    const Rect expected[] = {{0, 0, 256, 256},     {0, 256, 256, 512},   {0, 512, 256, 600},
-                             {256, 0, 300, 256},   {256, 256, 300, 512}, {256, 512, 300, 600}};
+    const Rect expected[] = {{0, 0, 256, 256},   {0, 256, 256, 512},   {0, 512, 256, 600},
+                             {256, 0, 300, 256}, {256, 256, 300, 512}, {256, 512, 300, 600}};
     ASSERT_EQ(tiles.size(), 6u);
     for (int i = 0; i < 6; ++i) EXPECT_TRUE(Same(tiles[i], expected[i])) << "tile " << i;
 }
@@ -63,7 +63,10 @@ TEST(TileWalkTest, FinishedWalkLeavesTheLastTile) {
 // Progress over the walk as the filter loop reports it: within int32, never
 // falling back, exact at the end, and plain counts while they fit.
 TEST(ProgressCountTest, HugeSelectionsStayInInt32WithTheirRatio) {
-    struct Case { Rect bounds; int planes; };
+    struct Case {
+        Rect bounds;
+        int planes;
+    };
     const Case cases[] = {{{0, 0, 30000, 30000}, 4}, {{0, 0, 32767, 32767}, 24}, {{0, 0, 300, 600}, 3}};
     for (const Case& c : cases) {
         const int64_t samples = int64_t(c.bounds.bottom - c.bounds.top) * (c.bounds.right - c.bounds.left) * c.planes;

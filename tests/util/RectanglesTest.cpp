@@ -39,8 +39,8 @@ TEST(RectanglesTest, SixteenBitLimits) {
     EXPECT_EQ(HostRectFromSystemRect(&edges, &host), kOk);
     EXPECT_EQ(host.left, -32768);
     EXPECT_EQ(host.top, 32767);
-    for (const SystemRect& bad : {SystemRect{32768, 0, 0, 0}, SystemRect{0, -32769, 0, 0},
-                                  SystemRect{0, 0, 70000, 0}, SystemRect{0, 0, 0, -40000}}) {
+    for (const SystemRect& bad : {SystemRect{32768, 0, 0, 0}, SystemRect{0, -32769, 0, 0}, SystemRect{0, 0, 70000, 0},
+                                  SystemRect{0, 0, 0, -40000}}) {
         Rect untouched{5, 6, 7, 8};
         EXPECT_EQ(HostRectFromSystemRect(&bad, &untouched), kParamErr);
         EXPECT_EQ(untouched.top, 5);

@@ -13,8 +13,8 @@ namespace tavirel::test {
 namespace {
 
 int About(const std::string& arguments, std::string* output) {
-    return filterhost::RunCapturingOutput("\"" + filterhost::ProgramFolder() + "filterhost.exe\" about \"" +
-                                              PluginPath() + "\" " + arguments, output);
+    return filterhost::RunCapturingOutput(
+        "\"" + filterhost::ProgramFolder() + "filterhost.exe\" about \"" + PluginPath() + "\" " + arguments, output);
 }
 
 TEST(AboutBoxTest, OpensCentredAtAThirdOfTheHostWindow) {
@@ -26,9 +26,12 @@ TEST(AboutBoxTest, OpensCentredAtAThirdOfTheHostWindow) {
         const size_t host = output.find("host window"), box = output.find("about box at");
         ASSERT_NE(host, std::string::npos) << output;
         ASSERT_NE(box, std::string::npos) << output;
-        ASSERT_EQ(std::sscanf(output.c_str() + host, "host window %ldx%ld at %ld,%ld, client origin %ld,%ld",
-                              &ownerW, &ownerH, &ownerX, &ownerY, &clientX, &clientY), 6) << output;
-        ASSERT_EQ(std::sscanf(output.c_str() + box, "about box at %ld,%ld size %ldx%ld", &boxX, &boxY, &boxW, &boxH), 4);
+        ASSERT_EQ(std::sscanf(output.c_str() + host, "host window %ldx%ld at %ld,%ld, client origin %ld,%ld", &ownerW,
+                              &ownerH, &ownerX, &ownerY, &clientX, &clientY),
+                  6)
+            << output;
+        ASSERT_EQ(std::sscanf(output.c_str() + box, "about box at %ld,%ld size %ldx%ld", &boxX, &boxY, &boxW, &boxH),
+                  4);
         EXPECT_EQ(ownerW, width);
         EXPECT_EQ(boxW, 427);
         EXPECT_EQ(boxH, 252);

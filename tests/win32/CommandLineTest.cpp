@@ -319,8 +319,7 @@ TEST(CommandLineTest, DamagedAndOversizedInputsAreRefused) {
     if (sizeof(void*) == 4) {
         EXPECT_NE(output.find("out of memory"), std::string::npos) << output;
     } else {
-        EXPECT_TRUE(output.find("out of memory") != std::string::npos ||
-                    output.find("is damaged") != std::string::npos)
+        EXPECT_TRUE(output.find("out of memory") != std::string::npos || output.find("is damaged") != std::string::npos)
             << output;
     }
     EXPECT_FALSE(Exists(out));

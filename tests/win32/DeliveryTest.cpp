@@ -100,9 +100,9 @@ TEST_F(DeliveryTest, ReducedImagesEdgesAndPaddingAtEveryRate) {
                             r.outRect = r.maskRect = Rect{0, 0, 0, 0};
                             ASSERT_EQ(r.advanceState(), 0);
                             ASSERT_EQ(CompareDelivery(r, d, supportsPadding), "")
-                                << depth << " bits, " << planes << " planes, rate " << rate << ", padding "
-                                << padding << ", supportsPadding " << supportsPadding << ", rect " << top << ","
-                                << left << "," << bottom << "," << right << ", planes " << lo << ".." << hi;
+                                << depth << " bits, " << planes << " planes, rate " << rate << ", padding " << padding
+                                << ", supportsPadding " << supportsPadding << ", rect " << top << "," << left << ","
+                                << bottom << "," << right << ", planes " << lo << ".." << hi;
                             ++checked;
                         }
                     }
@@ -125,8 +125,8 @@ TEST_F(DeliveryTest, PreviewTilesOfALargerImage) {
             const int w = Reduced(d.width, rate, true), h = Reduced(d.height, rate, true);
             for (int top = 0; top < h; top += 256) {
                 for (int left = 0; left < w; left += 256) {
-                    r.inRect = Rect{int16(top), int16(left), int16(std::min(top + 256, h)),
-                                    int16(std::min(left + 256, w))};
+                    r.inRect =
+                        Rect{int16(top), int16(left), int16(std::min(top + 256, h)), int16(std::min(left + 256, w))};
                     r.inLoPlane = 0;
                     r.inHiPlane = 2;
                     r.inputRate = Fixed(rate << 16);

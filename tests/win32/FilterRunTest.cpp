@@ -74,7 +74,8 @@ TEST_F(FilterRunTest, TilesInOrderWithProgressInSamples) {
     for (int i = 0; i < 6; ++i) {
         const Rect& r = tiles[i].outRect;
         EXPECT_TRUE(r.top == expected[i].top && r.left == expected[i].left && r.bottom == expected[i].bottom &&
-                    r.right == expected[i].right) << "tile " << i;
+                    r.right == expected[i].right)
+            << "tile " << i;
         EXPECT_EQ(tiles[i].inRect.left, r.left);
         EXPECT_EQ(tiles[i].inHiPlane, 2);
         EXPECT_EQ(tiles[i].outHiPlane, 2);

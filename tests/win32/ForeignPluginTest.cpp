@@ -90,10 +90,10 @@ TEST(ForeignPluginTest, InvertsAtBothDepthsThroughEveryFlow) {
         int left, top, right, bottom;
     };
     const Variation variations[] = {
-        {"", 0, 0, 53, 41},                                 // the menu flow: no dialog
-        {"--direct", 0, 0, 53, 41},                         // tiles as pointers into the document
-        {"--parameters HANDLE", 0, 0, 53, 41},              // the repeat flow
-        {"--rect 5,7,30,40", 5, 7, 30, 40},                 // a selection
+        {"", 0, 0, 53, 41},                     // the menu flow: no dialog
+        {"--direct", 0, 0, 53, 41},             // tiles as pointers into the document
+        {"--parameters HANDLE", 0, 0, 53, 41},  // the repeat flow
+        {"--rect 5,7,30,40", 5, 7, 30, 40},     // a selection
         {"--rect 5,7,30,40 --direct", 5, 7, 30, 40},
     };
     for (int bits : {8, 16}) {

@@ -45,7 +45,9 @@ std::string SettingsPath() {
     return path;
 }
 
-std::string Name(const FilterParameters& p) { return std::string(reinterpret_cast<const char*>(p.name + 1), p.name[0]); }
+std::string Name(const FilterParameters& p) {
+    return std::string(reinterpret_cast<const char*>(p.name + 1), p.name[0]);
+}
 
 class PersistenceTest : public ::testing::Test {
 protected:
@@ -119,7 +121,11 @@ TEST_F(PersistenceTest, LoadClampsAndTakesTheSettingsFile) {
 }
 
 TEST_F(PersistenceTest, ForeignFilesAreRefusedWithTheirMessage) {
-    struct Case { const char* what; std::string bytes; const char* message; };
+    struct Case {
+        const char* what;
+        std::string bytes;
+        const char* message;
+    };
     RecordHeader otherType = StandardHeader(), otherVersion = StandardHeader(), otherPlugin = StandardHeader();
     otherType.recordType = FourCharCode("Pics");
     otherVersion.formatVersion = 2;
@@ -202,7 +208,9 @@ TEST_F(PersistenceTest, AFileHeldOpenGivesTheSharingError) {
     std::string output;
     const std::string saved = Folder() + "held.bin";
     EXPECT_EQ(filterhost::RunCapturingOutput("\"" + filterhost::ProgramFolder() + "filterhost.exe\" params \"" +
-                                                 PluginPath() + "\" --save-parameters \"" + saved + "\"", &output), 0)
+                                                 PluginPath() + "\" --save-parameters \"" + saved + "\"",
+                                             &output),
+              0)
         << output;
     CloseHandle(held);
     const std::string handle = ReadFileBytes(saved);
@@ -232,7 +240,9 @@ TEST_F(PersistenceTest, StoreWritesTheFileAndTheNextHostProcessReadsIt) {
     std::string output;
     const std::string saved = Folder() + "next.bin";
     ASSERT_EQ(filterhost::RunCapturingOutput("\"" + filterhost::ProgramFolder() + "filterhost.exe\" params \"" +
-                                                 PluginPath() + "\" --save-parameters \"" + saved + "\"", &output), 0)
+                                                 PluginPath() + "\" --save-parameters \"" + saved + "\"",
+                                             &output),
+              0)
         << output;
     ParameterRecord seeded;
     const std::string handle = ReadFileBytes(saved);
@@ -244,8 +254,10 @@ TEST_F(PersistenceTest, StoreWritesTheFileAndTheNextHostProcessReadsIt) {
 
 std::string KnownFolder(int csidl) {
     char path[MAX_PATH] = "";
-    if (csidl < 0) GetWindowsDirectoryA(path, MAX_PATH);
-    else SHGetFolderPathA(nullptr, csidl, nullptr, 0, path);
+    if (csidl < 0)
+        GetWindowsDirectoryA(path, MAX_PATH);
+    else
+        SHGetFolderPathA(nullptr, csidl, nullptr, 0, path);
     return path;
 }
 
@@ -263,8 +275,8 @@ TEST_F(PersistenceTest, TheFolderFollowsTheWindowsVersion) {
         std::string output;
         EXPECT_EQ(filterhost::RunHostWithWindowsVersion(version, "params \"" + PluginPath() + "\"", &output), 0)
             << output;
-        EXPECT_NE(GetFileAttributesA((expected + "\\zelvanor\\PS Filters\\Tavirel I").c_str()),
-                  INVALID_FILE_ATTRIBUTES) << version << ": no settings file under " << expected;
+        EXPECT_NE(GetFileAttributesA((expected + "\\zelvanor\\PS Filters\\Tavirel I").c_str()), INVALID_FILE_ATTRIBUTES)
+            << version << ": no settings file under " << expected;
     }
 }
 

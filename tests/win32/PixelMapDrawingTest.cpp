@@ -90,8 +90,8 @@ TEST(PixelMapDrawingTest, EveryLayoutConvertsPixelForPixel) {
         int32 mode;
         int colBytes, planeBytes;
     };
-    const Layout layouts[] = {{plugInModeRGBColor, 3, 1}, {plugInModeRGBColor, 4, 1}, {plugInModeRGBColor, 5, 1},
-                              {plugInModeRGBColor, 6, 2}, {plugInModeCMYKColor, 4, 1}, {plugInModeCMYKColor, 5, 1},
+    const Layout layouts[] = {{plugInModeRGBColor, 3, 1},  {plugInModeRGBColor, 4, 1},  {plugInModeRGBColor, 5, 1},
+                              {plugInModeRGBColor, 6, 2},  {plugInModeCMYKColor, 4, 1}, {plugInModeCMYKColor, 5, 1},
                               {plugInModeGrayScale, 1, 1}, {plugInModeGrayScale, 2, 1}, {plugInModeLabColor, 3, 1}};
     DisplayImage image;  // one for every call, as the host keeps it
     uint64_t seed = 1;

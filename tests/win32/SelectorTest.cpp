@@ -116,7 +116,13 @@ TEST_F(SelectorTest, StartWithoutAHandle) {
 }
 
 TEST_F(SelectorTest, ChecksShowTheirMessage) {
-    struct Case { const char* what; HostOptions options; int mode; int16 code; const char* start; };
+    struct Case {
+        const char* what;
+        HostOptions options;
+        int mode;
+        int16 code;
+        const char* start;
+    };
     HostOptions grey, onePlane, noAdvance;
     onePlane.planesOverride = 1;
     noAdvance.provideAdvanceState = false;
@@ -182,11 +188,19 @@ TEST_F(SelectorTest, ForeignRecordsAreRefusedBeforeFiltering) {
 // what the loop could not read, with the message Parameters would show, and
 // requests no pixel.
 TEST_F(SelectorTest, RepeatedRunsRefuseWhatCannotBeFiltered) {
-    struct Case { const char* what; int planes, depth, mode; bool advance; int16 code; };
+    struct Case {
+        const char* what;
+        int planes, depth, mode;
+        bool advance;
+        int16 code;
+    };
     const Case cases[] = {
-        {"grey", 1, 8, 1, true, 1303},       {"grey 16-bit", 1, 16, 10, true, 1303},
-        {"grey + alpha", 2, 8, 1, true, 1303}, {"RGB with one plane", 1, 8, 3, true, 1301},
-        {"RGB48 with two planes", 2, 16, 11, true, 1301}, {"no advanceState", 3, 8, 3, false, 1202},
+        {"grey", 1, 8, 1, true, 1303},
+        {"grey 16-bit", 1, 16, 10, true, 1303},
+        {"grey + alpha", 2, 8, 1, true, 1303},
+        {"RGB with one plane", 1, 8, 3, true, 1301},
+        {"RGB48 with two planes", 2, 16, 11, true, 1301},
+        {"no advanceState", 3, 8, 3, false, 1202},
     };
     for (const Case& c : cases) {
         Document document = RandomDocument(40, 30, c.planes, c.depth, 11);

@@ -102,7 +102,6 @@ void DrawText(IndexedImage& image, const char* text, int x0, int y0, int scale, 
     }
 }
 
-
 // Palette: 0..191 hues around the circle, 192..255 a grey ramp.
 constexpr int kHueEntries = 192;
 uint8_t HueIndex(double turns) { return uint8_t(int(std::fmod(turns + 1.0, 1.0) * kHueEntries) % kHueEntries); }
@@ -136,7 +135,8 @@ IndexedImage AboutPicture() {
     for (double t = 0.02; t <= 0.46; t += 0.0005) {
         const double a = t * 2 * kPi;
         for (double w = -2; w <= 2; w += 0.5)
-            image.Set(int(std::lround(cx + (arc + w) * std::sin(a))), int(std::lround(cy - (arc + w) * std::cos(a))), white);
+            image.Set(int(std::lround(cx + (arc + w) * std::sin(a))), int(std::lround(cy - (arc + w) * std::cos(a))),
+                      white);
     }
     const double tipAngle = 0.48 * 2 * kPi;
     const double tipX = cx + arc * std::sin(tipAngle), tipY = cy - arc * std::cos(tipAngle);
@@ -210,22 +210,10 @@ std::vector<uint8_t> IconImage32(int size) {
 using Art = std::vector<std::string>;
 
 const Art kHand = {
-    "      ##        ",
-    "   ## #.## ##   ",
-    "  #..##..##..#  ",
-    "  #..##..##..# #",
-    "   #..#..#..# #.",
-    "   #..#..#..##..",
-    " ## #.......#..#",
-    "#..##..........#",
-    "#...#.........# ",
-    " #............# ",
-    "  #...........# ",
-    "  #..........#  ",
-    "   #.........#  ",
-    "    #.......#   ",
-    "     #......#   ",
-    "     #......#   ",
+    "      ##        ", "   ## #.## ##   ", "  #..##..##..#  ", "  #..##..##..# #",
+    "   #..#..#..# #.", "   #..#..#..##..", " ## #.......#..#", "#..##..........#",
+    "#...#.........# ", " #............# ", "  #...........# ", "  #..........#  ",
+    "   #.........#  ", "    #.......#   ", "     #......#   ", "     #......#   ",
 };
 
 Art Target(int size, int centre, int radius) {
@@ -238,9 +226,7 @@ Art Target(int size, int centre, int radius) {
     return art;
 }
 
-char ArtAt(const Art& art, int x, int y) {
-    return y < int(art.size()) && x < int(art[y].size()) ? art[y][x] : ' ';
-}
+char ArtAt(const Art& art, int x, int y) { return y < int(art.size()) && x < int(art[y].size()) ? art[y][x] : ' '; }
 
 // Cursor images: monochrome (XOR + AND) or 16-colour (4-bit XOR + AND). The
 // AND mask is 1 where the screen shows through.
@@ -257,8 +243,10 @@ std::vector<uint8_t> CursorImage(const Art& art, int size, int bits) {
         std::vector<uint8_t> row(xorStride, 0);
         for (int x = 0; x < size; ++x) {
             const unsigned value = ArtAt(art, x, y) == '.' ? colours - 1 : 0;
-            if (bits == 1) row[x / 8] |= uint8_t(value << (7 - x % 8));
-            else row[x / 2] |= uint8_t(value << (x % 2 ? 0 : 4));
+            if (bits == 1)
+                row[x / 8] |= uint8_t(value << (7 - x % 8));
+            else
+                row[x / 2] |= uint8_t(value << (x % 2 ? 0 : 4));
         }
         w.Append(row);
     }
@@ -299,16 +287,15 @@ int main(int argc, char** argv) {
     }
     const std::string folder = std::string(argv[1]) + "/";
     const Art target32 = Target(32, 7, 6), target16 = Target(16, 7, 5);
-    const bool ok =
-        Save(folder + "about.bmp", BitmapFile8(AboutPicture())) &&
-        Save(folder + "banner.bmp", BitmapFile8(Banner())) &&
-        Save(folder + "tavirel.ico", Directory(1, {{32, 0, 1, 32, 32, IconImage32(32)},
-                                                   {16, 0, 1, 32, 32, IconImage32(16)}})) &&
-        Save(folder + "hand.cur", Directory(2, {{32, 2, 8, 8, 1, CursorImage(kHand, 32, 1)},
-                                                {16, 16, 8, 8, 4, CursorImage(kHand, 16, 4)},
-                                                {16, 2, 8, 8, 1, CursorImage(kHand, 16, 1)}})) &&
-        Save(folder + "target.cur", Directory(2, {{32, 2, 7, 7, 1, CursorImage(target32, 32, 1)},
-                                                  {16, 2, 7, 7, 1, CursorImage(target16, 16, 1)}}));
+    const bool ok = Save(folder + "about.bmp", BitmapFile8(AboutPicture())) &&
+                    Save(folder + "banner.bmp", BitmapFile8(Banner())) &&
+                    Save(folder + "tavirel.ico",
+                         Directory(1, {{32, 0, 1, 32, 32, IconImage32(32)}, {16, 0, 1, 32, 32, IconImage32(16)}})) &&
+                    Save(folder + "hand.cur", Directory(2, {{32, 2, 8, 8, 1, CursorImage(kHand, 32, 1)},
+                                                            {16, 16, 8, 8, 4, CursorImage(kHand, 16, 4)},
+                                                            {16, 2, 8, 8, 1, CursorImage(kHand, 16, 1)}})) &&
+                    Save(folder + "target.cur", Directory(2, {{32, 2, 7, 7, 1, CursorImage(target32, 32, 1)},
+                                                              {16, 2, 7, 7, 1, CursorImage(target16, 16, 1)}}));
     if (!ok) {
         std::fprintf(stderr, "GenerateArtwork: cannot write into %s\n", folder.c_str());
         return 1;
