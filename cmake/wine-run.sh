@@ -27,6 +27,9 @@
 # (a Wine process whose Wine server goes away does just that), and the run
 # fails. Any other program is sent SIGTERM on an interrupt.
 set -u
+# An interrupt before anything has started ends the script at once, with the
+# status of an interrupted run; the full handler below replaces this one.
+trap 'exit 1' INT TERM HUP
 # A shell without job control starts background commands with SIGINT ignored,
 # and a shell cannot trap a signal that was ignored when it started: start
 # again with SIGINT restored, so that an interrupt always reaches the trap.
@@ -34,6 +37,7 @@ if [ -z "${WINE_RUN_SIGINT:-}" ] && env --default-signal=INT true 2>/dev/null; t
   WINE_RUN_SIGINT=restored exec env --default-signal=INT "$0" "$@"
 fi
 unset WINE_RUN_SIGINT
+trap 'rm -rf "${run_dir:-}"; exit 1' INT TERM HUP
 no_window=0
 filterhost=0
 while :; do

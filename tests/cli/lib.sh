@@ -50,10 +50,12 @@ our_processes() {
   done
 }
 
-# wait_for_host: until a host process of this test runs (at most 60 s).
+# wait_for_host: until a host process of this test runs (at most 60 s): the
+# Wine process itself, not the wrapper or setsid, whose command lines also
+# name filterhost.exe (the wrapper has its handler in place once it starts it).
 wait_for_host() {
   tries=0
-  until our_processes | grep -q 'filterhost\.exe'; do
+  until our_processes | grep 'filterhost\.exe' | grep -qv -e 'wine-run\.sh' -e 'setsid'; do
     tries=$((tries + 1))
     [ "$tries" -lt 600 ] || return 1
     sleep 0.1
