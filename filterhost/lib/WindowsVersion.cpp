@@ -37,11 +37,21 @@ int RunCapturingOutput(const std::string& commandLine, std::string* output) {
         return -1;
     }
     CloseHandle(writeEnd);
+    // Read what is there until the process has ended, rather than until the
+    // pipe's end of file: a helper that Wine starts for the child (its desktop
+    // process, on the first window) inherits the child's standard handles and
+    // lives on, so the end of file may never come.
     char chunk[4096];
-    DWORD got;
-    while (ReadFile(readEnd, chunk, sizeof chunk, &got, nullptr) && got > 0) output->append(chunk, got);
+    const auto drain = [&] {
+        DWORD available = 0, got = 0;
+        while (PeekNamedPipe(readEnd, nullptr, 0, nullptr, &available, nullptr) && available > 0 &&
+               ReadFile(readEnd, chunk, available < sizeof chunk ? available : DWORD(sizeof chunk), &got, nullptr) &&
+               got > 0)
+            output->append(chunk, got);
+    };
+    while (WaitForSingleObject(process.hProcess, 10) == WAIT_TIMEOUT) drain();
+    drain();
     CloseHandle(readEnd);
-    WaitForSingleObject(process.hProcess, INFINITE);
     DWORD code = 0;
     GetExitCodeProcess(process.hProcess, &code);
     CloseHandle(process.hProcess);
