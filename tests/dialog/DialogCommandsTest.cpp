@@ -18,15 +18,8 @@ namespace {
 
 constexpr int kClicked = 0, kDoubleClicked = 5, kEditChange = 0x300, kEditUpdate = 0x400;
 
-class DialogCommandsTest : public ::testing::Test {
+class DialogCommandsTest : public BoundDialogTest {
 protected:
-    void SetUp() override {
-        std::memset(&currentParameters, 0, sizeof currentParameters);
-        SetDefaultParameters(&currentParameters);
-        activeSwatch = 300;
-        BindValuePairs(dialog, 5, 101, 201, 1);
-        dialog.ClearLog();
-    }
     int Command(int id, int code = kClicked) { return OnDialogCommand(dialog, id, code, 0); }
     // Every pair, the swatches, the preview and the zoom text.
     void ExpectEverythingRefreshed() {
@@ -35,7 +28,6 @@ protected:
         EXPECT_EQ(dialog.Count("set 9"), 1);
         EXPECT_EQ(dialog.Count("position 101") + dialog.Count("position 105"), 2);
     }
-    FakeDialogSurface dialog;
 };
 
 TEST_F(DialogCommandsTest, OkChecksTheEditsFirst) {

@@ -10,8 +10,13 @@
 #include <string>
 #include <vector>
 
+#include <gtest/gtest.h>
+
 #include "plugin/dialog/ColourCommands.h"
 #include "plugin/dialog/DialogSurface.h"
+#include "plugin/dialog/SelectedColour.h"
+#include "plugin/dialog/ValuePairs.h"
+#include "plugin/filter/FilterParameters.h"
 
 namespace tavirel::test {
 
@@ -153,6 +158,20 @@ private:
         nowhere = Control{};
         return nowhere;
     }
+};
+
+// A fake dialog with the default settings, Source selected and the four
+// value pairs bound as the real dialog binds them, its log empty.
+class BoundDialogTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        std::memset(&currentParameters, 0, sizeof currentParameters);
+        SetDefaultParameters(&currentParameters);
+        activeSwatch = 300;
+        BindValuePairs(dialog, 5, 101, 201, 1);
+        dialog.ClearLog();
+    }
+    FakeDialogSurface dialog;
 };
 
 }  // namespace tavirel::test

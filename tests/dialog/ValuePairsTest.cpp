@@ -12,22 +12,14 @@
 namespace tavirel::test {
 namespace {
 
-class ValuePairsTest : public ::testing::Test {
+class ValuePairsTest : public BoundDialogTest {
 protected:
-    void SetUp() override {
-        std::memset(&currentParameters, 0, sizeof currentParameters);
-        SetDefaultParameters(&currentParameters);
-        activeSwatch = 300;
-        BindValuePairs(dialog, 5, 101, 201, 1);
-        dialog.ClearLog();
-    }
     // The user types into a focused edit: the text changes, then EN_CHANGE.
     void TypeInto(int edit, const std::string& text) {
         dialog.focus = edit;
         dialog.controls[edit].text = text;
         OnValueEdited(dialog, edit - 100);
     }
-    FakeDialogSurface dialog;
 };
 
 TEST_F(ValuePairsTest, BindingShowsTheSelectedColourAndFocusesTheFirstEdit) {
