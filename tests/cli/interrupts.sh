@@ -88,11 +88,13 @@ for signal in INT TERM; do
 done
 
 # Ctrl+C on a terminal: the line discipline signals the whole foreground
-# process group, the Wine process included unless it is kept apart.
+# process group, the Wine process included unless it is kept apart. The shell
+# under `script` stands for the user's interactive shell, which outlives the
+# interrupt: a plain `sh -c` would die of it before writing the status.
 label="Ctrl+C on a terminal"
 cp "$old" "$work/out.png"
 mkfifo "$work/keys"
-timeout 120 script -qec "'$host' run '$plugin' '$work/big.png' '$work/out.png' --prm '$work/red.prm' \
+SHELL=/bin/sh timeout 120 script -qec "trap : INT; '$host' run '$plugin' '$work/big.png' '$work/out.png' --prm '$work/red.prm' \
   2>'$work/tty.log'; echo \$? >'$work/tty.status'" /dev/null <"$work/keys" >/dev/null &
 terminal=$!
 exec 3>"$work/keys"  # the keyboard, held open until the run ends
