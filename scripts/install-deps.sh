@@ -1,5 +1,6 @@
 #!/bin/sh
-# Installs what the build and the tests need on a Debian 12 machine, and
+# Installs what the build, the tests and the benchmarks (GNU time, GEGL as the
+# peer of bench/versus-gegl.sh) need on a Debian 12 machine, and
 # nothing when it is all there already. Run as root.
 #
 # The plug-in is built with the MinGW-w64 i686 cross compiler and runs under
@@ -11,7 +12,7 @@ set -eu
 packages="cmake ninja-build g++ clang clang-format libclang-rt-14-dev googletest libgtest-dev
   libbenchmark-dev libstb-dev zlib1g-dev xvfb xauth xdotool
   g++-mingw-w64-i686 g++-mingw-w64-x86-64 libz-mingw-w64-dev
-  wine wine32:i386 wine64"
+  wine wine32:i386 wine64 time gegl"
 
 missing=""
 if ! dpkg --print-foreign-architectures | grep -qx i386; then
