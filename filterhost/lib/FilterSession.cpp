@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <cstring>
 #include <new>
+#include <utility>
 
 #include "ProgressMeter.h"
 
@@ -233,6 +234,11 @@ Handle FilterSession::ReleaseParameters() {
     Handle h = record_->parameters;
     record_->parameters = nullptr;
     return h;
+}
+
+Document FilterSession::TakeDocument() {
+    destination_ = Document();
+    return std::move(source_);
 }
 
 void FilterSession::RequestAbort() { filterhost::RequestAbort(); }

@@ -76,6 +76,18 @@ bool ReadPngDocument(const std::string& path, Document* document, PngOrigin* ori
         error);
 }
 
+void ClearChangedOtherValues(const Document& result, const Document& original, PngOrigin* origin) {
+    const size_t samples = result.data.size() / 2;
+    if (origin->bits != 16 || result.depth != 16 || original.data.size() != result.data.size() ||
+        origin->otherValue.size() * 8 < samples)
+        return;
+    const auto* now = reinterpret_cast<const uint16_t*>(result.data.data());
+    const auto* before = reinterpret_cast<const uint16_t*>(original.data.data());
+    uint8_t* other = origin->otherValue.data();
+    for (size_t i = 0; i < samples; ++i)
+        if (now[i] != before[i]) other[i >> 3] = uint8_t(other[i >> 3] & ~(1u << (i & 7)));
+}
+
 bool WritePng(const std::string& path, const DocumentPng& png, std::string* error) {
     const Document &result = png.result, &original = png.original;
     const PngOrigin& origin = png.origin;

@@ -32,6 +32,15 @@ struct PngOrigin {
 // describe; says "out of memory" when the document does not fit.
 bool ReadPngDocument(const std::string& path, Document* document, PngOrigin* origin, std::string* error);
 
+// After a run, while the original is still there: clears the other-value
+// bit of every 16-bit sample the run changed, so that the origin alone says
+// which samples keep their file value. The result can then be written with
+// itself standing for the original (PngFromDocument(result, result, origin)),
+// byte for byte as with the original, and the original let go first. 8-bit
+// images have no such bits; a result of another shape is left to WritePng to
+// refuse.
+void ClearChangedOtherValues(const Document& result, const Document& original, PngOrigin* origin);
+
 // The result of a run, to be written as a PNG of the original's shape. A
 // 16-bit sample whose host value is still the original document's keeps the
 // file value it was read with, so untouched pixels come back bit for bit.
