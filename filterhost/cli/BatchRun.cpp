@@ -69,15 +69,14 @@ Decoded Decode(const std::string& path, ImageBudget* budget) {
     return d;
 }
 
-// A result on its way to its file. The other-value bits were cleared of
-// changed samples, so the result stands for the original too.
+// A result on its way to its file, already in the file's sample values:
+// neither the original nor its 16-bit bits are kept for it.
 struct Encoding {
     std::string path;
     std::string input;
     std::string leaks;  // what the plug-in left behind in its run, if anything
-    Document result;
-    PngOrigin origin;
-    ImageBudget::Ticket ticket;  // for the result
+    PngRows rows;
+    ImageBudget::Ticket ticket;  // for the rows, the result's own memory
 };
 
 struct Written {
@@ -89,7 +88,9 @@ struct Written {
 Written Encode(Encoding job) {
     Written w;
     w.input = job.input;
-    if (!WriteAtomically(job.path, PngFromDocument(job.result, job.result, job.origin), &w.error)) {
+    const PngRows& rows = job.rows;
+    const auto write = [&rows](const std::string& path, std::string* error) { return WritePngRows(path, rows, error); };
+    if (!WriteAtomically(job.path, write, &w.error)) {
         w.status = AbortRequested() ? 1 : 2;
         return w;
     }
@@ -143,13 +144,13 @@ private:
     int worst_ = 0;
 };
 
-// One repeat-flow run over the decoded document, whose result replaces it;
-// the plug-in's parameter handle is carried from run to run, as an editor
-// keeps it. The session's second copy (its ticket `second`) is let go as
-// soon as the run is over. 0, or the status and reason of a single run's
-// failure.
+// One repeat-flow run over the decoded document, its result turned into the
+// file's rows; the plug-in's parameter handle is carried from run to run, as
+// an editor keeps it. The session's second copy and the origin's bits are
+// let go as soon as the run is over. 0, or the status and reason of a single
+// run's failure.
 int FilterDocument(PluginModule& plugin, UiDriver& driver, const HostOptions& options, Handle* parameters, Decoded& d,
-                   ImageBudget::Ticket second, std::string* leaks, std::string* error) {
+                   PngRows* rows, std::string* leaks, std::string* error) {
     const size_t eventsBefore = driver.Events().size();
     try {
         FilterSession session(plugin, std::move(d.document), options);
@@ -171,9 +172,10 @@ int FilterDocument(PluginModule& plugin, UiDriver& driver, const HostOptions& op
             PrintMessages(events, stderr);
             return 1;
         }
-        ClearChangedOtherValues(session.document(), session.previousDocument(), &d.origin);
-        d.document = session.TakeDocument();
-        second.Reset();
+        // The previous copy only tells which 16-bit samples the run left alone.
+        Document filtered = session.TakeDocument();
+        if (!PngRowsFromResult(&filtered, session.previousDocument(), d.origin, rows, error)) return 2;
+        d.origin = PngOrigin();
         return 0;
     } catch (const std::bad_alloc&) {
         // Only the session's copy of the document can fail to fit here.
@@ -290,6 +292,7 @@ int RunBatchCommand(const Arguments& args, const HostOptions& baseOptions) {
         if (k + 1 < count) reading = std::async(std::launch::async, Decode, inputs[k + 1], &budget);
 
         std::string leaks;
+        PngRows rows;
         int status = 0;
         if (!d.ok) {
             tally.Fail(input, 2, d.error, true);
@@ -298,15 +301,17 @@ int RunBatchCommand(const Arguments& args, const HostOptions& baseOptions) {
             tally.Fail(input, 2, refusal + "; nothing written", false);
             status = 2;
         } else {
-            status = FilterDocument(plugin, driver, options, &parameters, d, std::move(second), &leaks, &error);
+            status = FilterDocument(plugin, driver, options, &parameters, d, &rows, &leaks, &error);
             if (status != 0) tally.Fail(input, status, error, false);
         }
+        // The session is gone, and with it the copy; a file that failed is
+        // let go before waiting for the writer.
+        second.Reset();
+        if (status != 0) d = Decoded();
         // The last result must be in place before this one is handed over.
         if (writing.valid()) tally.Take(writing.get());
         if (status == 0) {
-            Encoding job{
-                OutputPathFor(folder, input), input, std::move(leaks), std::move(d.document), std::move(d.origin),
-                std::move(d.ticket)};
+            Encoding job{OutputPathFor(folder, input), input, std::move(leaks), std::move(rows), std::move(d.ticket)};
             writing = std::async(std::launch::async, Encode, std::move(job));
         }
         if (AbortRequested()) break;

@@ -177,7 +177,7 @@ private:
 
 }  // namespace
 
-bool WriteAtomically(const std::string& path, const DocumentPng& png, std::string* error) {
+bool WriteAtomically(const std::string& path, const FileWriter& write, std::string* error) {
     // An abort asked for after the filter ended, even while the result was
     // being written, still leaves OUTPUT as it was.
     if (AbortRequested()) {
@@ -185,7 +185,7 @@ bool WriteAtomically(const std::string& path, const DocumentPng& png, std::strin
         return false;
     }
     TemporaryFile temporary(path + ".partial-" + std::to_string(GetCurrentProcessId()));
-    if (!WritePng(temporary.path(), png, error)) return false;
+    if (!write(temporary.path(), error)) return false;
     if (AbortRequestedBeforeCommit()) {
         *error = "aborted; nothing written";
         return false;
@@ -197,6 +197,11 @@ bool WriteAtomically(const std::string& path, const DocumentPng& png, std::strin
     }
     temporary.Keep();  // it is the output now
     return true;
+}
+
+bool WriteAtomically(const std::string& path, const DocumentPng& png, std::string* error) {
+    return WriteAtomically(
+        path, [&png](const std::string& temporary, std::string* why) { return WritePng(temporary, png, why); }, error);
 }
 
 // The image mode and depth the plug-in will be told the document has.

@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -21,8 +22,12 @@ BOOL WINAPI OnConsoleBreak(DWORD event);
 bool ReadFileBytes(const std::string& path, std::vector<uint8_t>* bytes, std::string* why);
 bool HandleBytesFromParameterFile(const std::string& path, std::vector<uint8_t>* out, std::string* error);
 
-// The PNG written under a temporary name beside path and moved into place;
+// Writes a file at the path it is given; false with the reason.
+using FileWriter = std::function<bool(const std::string& path, std::string* error)>;
+
+// The file written under a temporary name beside path and moved into place;
 // nothing left behind on any failure or abort.
+bool WriteAtomically(const std::string& path, const FileWriter& write, std::string* error);
 bool WriteAtomically(const std::string& path, const DocumentPng& png, std::string* error);
 
 int DocumentMode(const Document& document, const HostOptions& options);

@@ -236,10 +236,7 @@ Handle FilterSession::ReleaseParameters() {
     return h;
 }
 
-Document FilterSession::TakeDocument() {
-    destination_ = Document();
-    return std::move(source_);
-}
+Document FilterSession::TakeDocument() { return std::move(source_); }
 
 void FilterSession::RequestAbort() { filterhost::RequestAbort(); }
 void FilterSession::RequestProgressBar(bool on) { progressBar.store(on); }

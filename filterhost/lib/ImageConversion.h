@@ -32,15 +32,6 @@ struct PngOrigin {
 // describe; says "out of memory" when the document does not fit.
 bool ReadPngDocument(const std::string& path, Document* document, PngOrigin* origin, std::string* error);
 
-// After a run, while the original is still there: clears the other-value
-// bit of every 16-bit sample the run changed, so that the origin alone says
-// which samples keep their file value. The result can then be written with
-// itself standing for the original (PngFromDocument(result, result, origin)),
-// byte for byte as with the original, and the original let go first. 8-bit
-// images have no such bits; a result of another shape is left to WritePng to
-// refuse.
-void ClearChangedOtherValues(const Document& result, const Document& original, PngOrigin* origin);
-
 // The result of a run, to be written as a PNG of the original's shape. A
 // 16-bit sample whose host value is still the original document's keeps the
 // file value it was read with, so untouched pixels come back bit for bit.
@@ -56,5 +47,21 @@ inline DocumentPng PngFromDocument(const Document& result, const Document& origi
 
 // Written row by row through the streaming encoder.
 bool WritePng(const std::string& path, const DocumentPng& png, std::string* error);
+
+// A result as its file's rows: every sample the file value WritePng would
+// write for it, big-endian at 16 bits, rows back to back. Whoever writes it
+// needs neither the original nor the origin's bits, so both can go first.
+struct PngRows {
+    int width = 0, height = 0, channels = 0, bits = 8;
+    std::vector<uint8_t> bytes;
+};
+
+// Turns the result into its rows in its own memory (nothing is copied; the
+// result is left empty). False, the result untouched, when the documents no
+// longer have the original's shape.
+bool PngRowsFromResult(Document* result, const Document& original, const PngOrigin& origin, PngRows* rows,
+                       std::string* error);
+
+bool WritePngRows(const std::string& path, const PngRows& rows, std::string* error);
 
 }  // namespace filterhost
