@@ -310,6 +310,11 @@ int RunBatchCommand(const Arguments& args, const HostOptions& baseOptions) {
         if (status != 0) d = Decoded();
         // The last result must be in place before this one is handed over.
         if (writing.valid()) tally.Take(writing.get());
+        if (status == 0 && AbortRequested()) {
+            // Filtered, but an interrupt came before its turn to be written.
+            tally.Fail(input, 1, "aborted; nothing written", false);
+            break;
+        }
         if (status == 0) {
             Encoding job{OutputPathFor(folder, input), input, std::move(leaks), std::move(rows), std::move(d.ticket)};
             writing = std::async(std::launch::async, Encode, std::move(job));
