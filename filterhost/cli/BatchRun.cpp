@@ -1,17 +1,21 @@
 // A batch runs the plug-in over its files in order, one repeat-flow run at a
 // time on this thread (the one that owns the host's windows), as an image
-// editor repeats a filter over documents. Beside the run, one thread reads
-// the next file and one writes the last result:
+// editor repeats a filter over documents. Beside it one thread writes the
+// last result and one reads the next file:
 //
-//   file k-1   ........ write
-//   file k              filter
-//   file k+1            read (once the filter's second copy is gone)
+//   file k-1   write ...........................
+//   file k     filter -> rows   (hand to the writer once k-1 is written)
+//   file k+1                    read ................   filter
 //
-// Images held at once are counted (ImageBudget): the document being filtered
-// and the session's copy of it, as in a single run, and one more, which the
-// reader and the writer take in turn. So a batch holds at most half as many
-// images again as a single run of its largest file, and the plug-in, which
-// is the only stage that must run here, never waits for the disk.
+// A single run holds two images (the document and the session's copy) and,
+// at 16 bits, the bits of the file values (a sixteenth of an image). The
+// batch holds at most one image more: while file k is filtered, its two and
+// the result being written; once its copy is gone and its result is the
+// file's rows (no bits), the next file is read beside that result and the
+// one being written. The reader never starts while a filter runs, so no
+// more than one set of bits is ever held. The writer is the slowest stage;
+// the plug-in, the one stage that must run here, never waits for the disk
+// except for the next file's reading.
 #include "BatchRun.h"
 
 #include <windows.h>
@@ -25,7 +29,6 @@
 #include <vector>
 
 #include "../lib/HostHandles.h"
-#include "../lib/ImageBudget.h"
 #include "../lib/ImageConversion.h"
 #include "../lib/PluginModes.h"
 #include "../lib/PluginModule.h"
@@ -39,10 +42,6 @@
 namespace filterhost {
 namespace {
 
-// The document being filtered, the session's second copy, and one image for
-// the reader or the writer.
-constexpr int kImagesHeld = 3;
-
 // One input read into a document, or the reason it could not be (a sentence
 // that names the file).
 struct Decoded {
@@ -50,22 +49,16 @@ struct Decoded {
     std::string error;
     Document document;
     PngOrigin origin;
-    ImageBudget::Ticket ticket;  // for the document
 };
 
-Decoded Decode(const std::string& path, ImageBudget* budget) {
+Decoded Decode(const std::string& path) {
     Decoded d;
-    d.ticket = budget->Acquire();
     if (AbortRequested()) {
         d.error = "not read: the batch was interrupted";
-        d.ticket.Reset();
         return d;
     }
     d.ok = ReadPngDocument(path, &d.document, &d.origin, &d.error);
-    if (!d.ok) {
-        d.document = Document();
-        d.ticket.Reset();
-    }
+    if (!d.ok) d.document = Document();
     return d;
 }
 
@@ -76,7 +69,6 @@ struct Encoding {
     std::string input;
     std::string leaks;  // what the plug-in left behind in its run, if anything
     PngRows rows;
-    ImageBudget::Ticket ticket;  // for the rows, the result's own memory
 };
 
 struct Written {
@@ -271,9 +263,8 @@ int RunBatchCommand(const Arguments& args, const HostOptions& baseOptions) {
     const size_t count = inputs.size();
     UiDriver driver;  // answers any message box a plug-in shows
     Handle parameters = NewHandleWithBytes(handleBytes);
-    ImageBudget budget(kImagesHeld);
     Tally tally(count);
-    std::future<Decoded> reading = std::async(std::launch::async, Decode, inputs[0], &budget);
+    std::future<Decoded> reading = std::async(std::launch::async, Decode, inputs[0]);
     std::future<Written> writing;
     for (size_t k = 0; k < count; ++k) {
         Decoded d = reading.get();
@@ -285,12 +276,6 @@ int RunBatchCommand(const Arguments& args, const HostOptions& baseOptions) {
         std::string refusal;
         if (d.ok)
             refusal = ModeRefusal(plugin.pipl(), DocumentMode(d.document, options), DocumentDepth(d.document, options));
-        // The session's copy is counted before the next file may be read, so
-        // that the reader never takes the image this run needs.
-        ImageBudget::Ticket second;
-        if (d.ok && refusal.empty()) second = budget.Acquire();
-        if (k + 1 < count) reading = std::async(std::launch::async, Decode, inputs[k + 1], &budget);
-
         std::string leaks;
         PngRows rows;
         int status = 0;
@@ -304,10 +289,10 @@ int RunBatchCommand(const Arguments& args, const HostOptions& baseOptions) {
             status = FilterDocument(plugin, driver, options, &parameters, d, &rows, &leaks, &error);
             if (status != 0) tally.Fail(input, status, error, false);
         }
-        // The session is gone, and with it the copy; a file that failed is
-        // let go before waiting for the writer.
-        second.Reset();
+        // The session is gone, and with it the copy and the bits; a file that
+        // failed is let go too. Only now is the next file read.
         if (status != 0) d = Decoded();
+        if (k + 1 < count && !AbortRequested()) reading = std::async(std::launch::async, Decode, inputs[k + 1]);
         // The last result must be in place before this one is handed over.
         if (writing.valid()) tally.Take(writing.get());
         if (status == 0 && AbortRequested()) {
@@ -316,7 +301,7 @@ int RunBatchCommand(const Arguments& args, const HostOptions& baseOptions) {
             break;
         }
         if (status == 0) {
-            Encoding job{OutputPathFor(folder, input), input, std::move(leaks), std::move(rows), std::move(d.ticket)};
+            Encoding job{OutputPathFor(folder, input), input, std::move(leaks), std::move(rows)};
             writing = std::async(std::launch::async, Encode, std::move(job));
         }
         if (AbortRequested()) break;
