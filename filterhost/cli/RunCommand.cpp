@@ -13,19 +13,19 @@
 #include "../lib/PluginModes.h"
 #include "../lib/UiDriver.h"
 #include "../lib/WrapperChannel.h"
+#include "BatchRun.h"
 #include "Commands.h"
 #include "ConsoleText.h"
 #include "HostCoordinates.h"
 #include "HostOptionsParser.h"
+#include "RunSteps.h"
 
 namespace filterhost {
-
-void PrintMessages(const std::vector<UiEvent>& events, FILE* to);
-
 namespace {
 
 const char kRunHelp[] =
     "usage: filterhost run PLUGIN.8bf INPUT.png OUTPUT.png [options]\n"
+    "       filterhost run PLUGIN.8bf (--prm FILE | --parameters FILE) --out-dir DIR INPUT.png...\n"
     "Applies a filter plug-in to a PNG image and writes the result as a PNG.\n"
     "\n"
     "Settings:\n"
@@ -78,12 +78,38 @@ const char kRunHelp[] =
     "  1, \"aborted\". An abort that comes later, until the result is moved into\n"
     "  place, also ends the run with 1 and leaves OUTPUT as it was.\n"
     "\n"
+    "Batches:\n"
+    "  --out-dir DIR           every name after the plug-in is an input; each result is\n"
+    "                          written to DIR under its input's file name, through its own\n"
+    "                          temporary file as above (an existing file there is replaced\n"
+    "                          only when that input succeeds). One process runs the plug-in\n"
+    "                          on the files in order, one repeat-flow run at a time, the\n"
+    "                          parameter handle kept from run to run as an editor keeps it;\n"
+    "                          --save-parameters writes it after the last. While a file is\n"
+    "                          filtered the next is read and the last written on threads\n"
+    "                          of their own, holding at most one image more than a single\n"
+    "                          run. Refused up front with status 2, nothing written: no\n"
+    "                          --prm or --parameters (or --screenshot), a DIR that is not\n"
+    "                          a folder, a name that is not an existing file (so an OUTPUT\n"
+    "                          given as to a single run is refused), two inputs with the\n"
+    "                          same file name (case ignored).\n"
+    "  A file that fails (unreadable or damaged, a mode the plug-in does not take, a\n"
+    "  plug-in error) is named on standard error with its reason, and the others go on.\n"
+    "  Exit status 0 when every file was written; otherwise the highest status one of\n"
+    "  them would have ended a single run with (a damaged file is 2, a plug-in error 1;\n"
+    "  3 when a plug-in left handles behind, its file written), and a last line names\n"
+    "  the files that failed. An interrupt aborts the file being filtered, drops the\n"
+    "  one being written and reads no more; outputs already in place stay; status 1.\n"
+    "  On a terminal each file starts with a line \"[K/N] INPUT\" and its progress bar.\n"
+    "\n"
     "Host variations (for testing plug-ins): --host-sig XXXX, --mode N, --planes N,\n"
     "  --depth N, --no-advance-state, --no-handle-suite, --no-padding, --mask,\n"
     "  --direct (whole-plane tiles as pointers into the image, not guarded copies),\n"
     "  --fail-advance-at N[:CODE] (the N-th advanceState fails), --abort-at N\n"
     "  (the N-th abort poll reports an abort), --no-bar-classes (the common controls'\n"
     "  trackbar class left unregistered, so a dialog that uses it cannot open).\n";
+
+}  // namespace
 
 BOOL WINAPI OnConsoleBreak(DWORD event) {
     if (event == CTRL_C_EVENT || event == CTRL_BREAK_EVENT) {
@@ -130,6 +156,8 @@ bool HandleBytesFromParameterFile(const std::string& path, std::vector<uint8_t>*
     return true;
 }
 
+namespace {
+
 // A file removed again when this goes out of scope, unless it was kept: every
 // way out of a write but success leaves nothing behind.
 class TemporaryFile {
@@ -148,7 +176,9 @@ private:
     bool kept_ = false;
 };
 
-bool WriteAtomically(const std::string& path, const DocumentPng& png, std::string* error) {
+}  // namespace
+
+bool WriteAtomically(const std::string& path, const FileWriter& write, std::string* error) {
     // An abort asked for after the filter ended, even while the result was
     // being written, still leaves OUTPUT as it was.
     if (AbortRequested()) {
@@ -156,7 +186,7 @@ bool WriteAtomically(const std::string& path, const DocumentPng& png, std::strin
         return false;
     }
     TemporaryFile temporary(path + ".partial-" + std::to_string(GetCurrentProcessId()));
-    if (!WritePng(temporary.path(), png, error)) return false;
+    if (!write(temporary.path(), error)) return false;
     if (AbortRequestedBeforeCommit()) {
         *error = "aborted; nothing written";
         return false;
@@ -168,6 +198,11 @@ bool WriteAtomically(const std::string& path, const DocumentPng& png, std::strin
     }
     temporary.Keep();  // it is the output now
     return true;
+}
+
+bool WriteAtomically(const std::string& path, const DocumentPng& png, std::string* error) {
+    return WriteAtomically(
+        path, [&png](const std::string& temporary, std::string* why) { return WritePng(temporary, png, why); }, error);
 }
 
 // The image mode and depth the plug-in will be told the document has.
@@ -196,8 +231,6 @@ std::string ResultMeaning(int result, const std::vector<UiEvent>& events) {
     }
 }
 
-}  // namespace
-
 bool WriteFileBytes(const std::string& path, const std::vector<uint8_t>& bytes) {
     std::FILE* f = OpenFile(path, "wb");
     if (f == nullptr) return false;
@@ -215,9 +248,11 @@ int RunCommand(int argc, char** argv) {
         valueOptions.push_back(o);
     std::vector<std::string> flagOptions = kHostFlagOptions;
     flagOptions.push_back("quiet");
+    valueOptions.push_back("out-dir");
     Arguments args;
     std::string error;
-    if (!ParseArguments(argc, argv, 2, valueOptions, flagOptions, &args, &error) || args.positional.size() != 3) {
+    if (!ParseArguments(argc, argv, 2, valueOptions, flagOptions, &args, &error) ||
+        (args.Has("out-dir") ? args.positional.empty() : args.positional.size() != 3)) {
         Complain("%s", error.empty() ? "run takes PLUGIN.8bf INPUT.png OUTPUT.png" : error.c_str());
         std::fputs(kRunHelp, stderr);
         return 2;
@@ -231,6 +266,7 @@ int RunCommand(int argc, char** argv) {
         Complain("%s", error.c_str());
         return 2;
     }
+    if (args.Has("out-dir")) return RunBatchCommand(args, options);
     const std::string pluginPath = args.positional[0], inputPath = args.positional[1], outputPath = args.positional[2];
 
     Document original;

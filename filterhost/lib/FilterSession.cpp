@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <cstring>
 #include <new>
+#include <utility>
 
 #include "ProgressMeter.h"
 
@@ -234,6 +235,8 @@ Handle FilterSession::ReleaseParameters() {
     record_->parameters = nullptr;
     return h;
 }
+
+Document FilterSession::TakeDocument() { return std::move(source_); }
 
 void FilterSession::RequestAbort() { filterhost::RequestAbort(); }
 void FilterSession::RequestProgressBar(bool on) { progressBar.store(on); }

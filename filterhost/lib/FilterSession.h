@@ -82,6 +82,10 @@ public:
     // After a successful run, the document as it was before it (the run's
     // source, kept in the destination's place until the next run starts).
     const Document& previousDocument() const { return destination_; }
+    // Hands the document over (after a successful run, the result) without
+    // a copy; previousDocument() stays until the session ends. The session
+    // has no document after this.
+    Document TakeDocument();
     FilterRecord& record() { return *record_; }
     HWND window() const { return window_; }
 

@@ -2,6 +2,7 @@
 
 #include <cstring>
 #include <new>
+#include <utility>
 
 #include "HostScale.h"
 
@@ -12,6 +13,18 @@ namespace {
 constexpr int kLargestSide = 32767;
 
 std::string Megabytes(uint64_t bytes) { return std::to_string((bytes + (1 << 20) - 1) >> 20) + " MB"; }
+
+bool HasOriginShape(const Document& d, const PngOrigin& origin) {
+    return d.width == origin.width && d.height == origin.height && d.planes == origin.channels &&
+           d.depth == origin.bits && d.data.size() == d.rowBytes() * size_t(d.height);
+}
+
+// A 16-bit result sample's file value: the value it was read with while the
+// run left it alone (of the two file values its host value stands for, the
+// bit says which), else the host value's own.
+uint16_t ResultFileValue16(uint16_t now, uint16_t before, bool other) {
+    return now == before && other ? OtherFileValue16(now) : FileFromHost16(now);
+}
 
 }  // namespace
 
@@ -79,12 +92,9 @@ bool ReadPngDocument(const std::string& path, Document* document, PngOrigin* ori
 bool WritePng(const std::string& path, const DocumentPng& png, std::string* error) {
     const Document &result = png.result, &original = png.original;
     const PngOrigin& origin = png.origin;
-    for (const Document* d : {&result, &original}) {
-        if (d->width != origin.width || d->height != origin.height || d->planes != origin.channels ||
-            d->depth != origin.bits || d->data.size() != d->rowBytes() * size_t(d->height)) {
-            *error = "cannot write " + path + ": the document no longer has the original's shape";
-            return false;
-        }
+    if (!HasOriginShape(result, origin) || !HasOriginShape(original, origin)) {
+        *error = "cannot write " + path + ": the document no longer has the original's shape";
+        return false;
     }
     if (origin.bits == 16 && origin.otherValue.size() * 8 < size_t(origin.width) * origin.height * origin.channels) {
         *error = "cannot write " + path + ": the original's 16-bit values are missing";
@@ -107,13 +117,55 @@ bool WritePng(const std::string& path, const DocumentPng& png, std::string* erro
     for (int y = 0; y < origin.height; ++y) {
         uint8_t* to = row.data();
         for (size_t x = 0; x < perRow; ++x, ++i) {
-            const uint16_t h = now[i];
-            const uint16_t v = h == before[i] && origin.Other(i) ? OtherFileValue16(h) : FileFromHost16(h);
+            const uint16_t v = ResultFileValue16(now[i], before[i], origin.Other(i));
             *to++ = uint8_t(v >> 8);  // PNG stores big-endian
             *to++ = uint8_t(v);
         }
         if (!writer.WriteRow(row.data(), error)) return false;
     }
+    return writer.Finish(error);
+}
+
+bool PngRowsFromResult(Document* result, const Document& original, const PngOrigin& origin, PngRows* rows,
+                       std::string* error) {
+    if (!HasOriginShape(*result, origin) || !HasOriginShape(original, origin)) {
+        *error = "the result no longer has the original's shape";
+        return false;
+    }
+    if (origin.bits == 16 && origin.otherValue.size() * 8 < size_t(origin.width) * origin.height * origin.channels) {
+        *error = "the original's 16-bit values are missing";
+        return false;
+    }
+    if (origin.bits == 16) {
+        // Each sample's two bytes become its file value's, big-endian, in place.
+        uint8_t* bytes = result->data.data();
+        const auto* before = reinterpret_cast<const uint16_t*>(original.data.data());
+        const size_t samples = result->data.size() / 2;
+        for (size_t i = 0; i < samples; ++i, bytes += 2) {
+            uint16_t now;
+            std::memcpy(&now, bytes, 2);
+            const uint16_t v = ResultFileValue16(now, before[i], origin.Other(i));
+            bytes[0] = uint8_t(v >> 8);
+            bytes[1] = uint8_t(v);
+        }
+    }
+    rows->width = origin.width, rows->height = origin.height;
+    rows->channels = origin.channels, rows->bits = origin.bits;
+    rows->bytes = std::move(result->data);
+    *result = Document();
+    return true;
+}
+
+bool WritePngRows(const std::string& path, const PngRows& rows, std::string* error) {
+    PngWriter writer;
+    if (!writer.Open(path, rows.width, rows.height, rows.channels, rows.bits, error)) return false;
+    const size_t rowBytes = writer.rowBytes();
+    if (rows.bytes.size() != rowBytes * size_t(rows.height)) {
+        *error = "cannot write " + path + ": the rows do not fill the image";
+        return false;
+    }
+    for (int y = 0; y < rows.height; ++y)
+        if (!writer.WriteRow(rows.bytes.data() + size_t(y) * rowBytes, error)) return false;
     return writer.Finish(error);
 }
 

@@ -48,4 +48,20 @@ inline DocumentPng PngFromDocument(const Document& result, const Document& origi
 // Written row by row through the streaming encoder.
 bool WritePng(const std::string& path, const DocumentPng& png, std::string* error);
 
+// A result as its file's rows: every sample the file value WritePng would
+// write for it, big-endian at 16 bits, rows back to back. Whoever writes it
+// needs neither the original nor the origin's bits, so both can go first.
+struct PngRows {
+    int width = 0, height = 0, channels = 0, bits = 8;
+    std::vector<uint8_t> bytes;
+};
+
+// Turns the result into its rows in its own memory (nothing is copied; the
+// result is left empty). False, the result untouched, when the documents no
+// longer have the original's shape.
+bool PngRowsFromResult(Document* result, const Document& original, const PngOrigin& origin, PngRows* rows,
+                       std::string* error);
+
+bool WritePngRows(const std::string& path, const PngRows& rows, std::string* error);
+
 }  // namespace filterhost

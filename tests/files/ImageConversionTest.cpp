@@ -3,6 +3,8 @@
 // interlaced files, expanded formats, and the sizes a host cannot take.
 #include <gtest/gtest.h>
 
+#include <fstream>
+#include <iterator>
 #include <string>
 
 #include "common/TestRandom.h"
@@ -72,6 +74,50 @@ TEST(ImageConversionTest, SixteenBitValuesTheFilterLeftAloneComeBackExactly) {
             }
         }
     }
+}
+
+Bytes FileBytes(const std::string& path) {
+    std::ifstream file(path, std::ios::binary);
+    return Bytes(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
+}
+
+// A batch writes a result from its rows made in place: the very bytes a
+// single run writes from the result and the original, at both depths and
+// with samples changed, left alone and changed to what they were.
+TEST(ImageConversionTest, ResultRowsWriteTheSameFileAsTheResultAndOriginal) {
+    for (int depth : {8, 16}) {
+        for (int colourType : {2, 6, 0}) {
+            const TestPng png = RandomFile(colourType, depth, false, 31, 13, uint64_t(depth * 10 + colourType));
+            const std::string in = TempPath("in.png"), single = TempPath("single.png"), rows = TempPath("rows.png");
+            ASSERT_TRUE(tavirel::test::WriteBytes(in, tavirel::test::BuildPng(png)));
+            Document original;
+            PngOrigin origin;
+            std::string error;
+            ASSERT_TRUE(ReadPngDocument(in, &original, &origin, &error)) << error;
+            Document result = original;
+            tavirel::test::TestRandom random(uint64_t(depth + colourType));
+            for (size_t i = 0; i < result.data.size(); i += 5) result.data[i] = uint8_t(random.Next());
+            ASSERT_TRUE(WritePng(single, PngFromDocument(result, original, origin), &error)) << error;
+
+            PngRows made;
+            ASSERT_TRUE(PngRowsFromResult(&result, original, origin, &made, &error)) << error;
+            EXPECT_TRUE(result.data.empty());
+            ASSERT_TRUE(WritePngRows(rows, made, &error)) << error;
+            EXPECT_EQ(FileBytes(rows), FileBytes(single)) << depth << " bits, colour type " << colourType;
+        }
+    }
+    // A result of another shape than the file's is refused and left as it was.
+    Document original, result;
+    original.Allocate(4, 3, 3, 16);
+    result.Allocate(4, 2, 3, 16);
+    PngOrigin origin;
+    origin.width = 4, origin.height = 3, origin.channels = 3, origin.bits = 16;
+    origin.otherValue.assign(5, 0);
+    PngRows made;
+    std::string error;
+    EXPECT_FALSE(PngRowsFromResult(&result, original, origin, &made, &error));
+    EXPECT_EQ(result.data.size(), 4u * 2 * 3 * 2);
+    EXPECT_FALSE(error.empty());
 }
 
 TEST(ImageConversionTest, EightBitAndExpandedFilesBecomeDocuments) {

@@ -1,0 +1,40 @@
+// The steps of `filterhost run` that a batch of files takes too, one file at
+// a time; defined in RunCommand.cpp beside the single run that uses them.
+#pragma once
+
+#include <windows.h>
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "../lib/Document.h"
+#include "../lib/FilterSession.h"
+#include "../lib/ImageConversion.h"
+#include "../lib/UiDriver.h"
+
+namespace filterhost {
+
+// Ctrl+C asks the plug-in to abort, as the wrapper's abort file does.
+BOOL WINAPI OnConsoleBreak(DWORD event);
+
+bool ReadFileBytes(const std::string& path, std::vector<uint8_t>* bytes, std::string* why);
+bool HandleBytesFromParameterFile(const std::string& path, std::vector<uint8_t>* out, std::string* error);
+
+// Writes a file at the path it is given; false with the reason.
+using FileWriter = std::function<bool(const std::string& path, std::string* error)>;
+
+// The file written under a temporary name beside path and moved into place;
+// nothing left behind on any failure or abort.
+bool WriteAtomically(const std::string& path, const FileWriter& write, std::string* error);
+bool WriteAtomically(const std::string& path, const DocumentPng& png, std::string* error);
+
+int DocumentMode(const Document& document, const HostOptions& options);
+int DocumentDepth(const Document& document, const HostOptions& options);
+std::string ResultMeaning(int result, const std::vector<UiEvent>& events);
+
+// The message boxes among the driver's events, one line each.
+void PrintMessages(const std::vector<UiEvent>& events, FILE* to);
+
+}  // namespace filterhost
