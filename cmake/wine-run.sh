@@ -174,6 +174,25 @@ if [ -z "${DISPLAY:-}" ]; then
   fi
 fi
 
+# Runs in a row should find the Wine server and Wine's own processes already
+# there (starting them is most of a cold run's time): a server this wrapper
+# starts stays WINE_RUN_LINGER seconds (default 60; 0 leaves it to Wine) after
+# its last program ends. A server already running is kept as it is. Wine's own
+# processes (services.exe and those it starts) live as long as the server and
+# inherit the descriptors of the program that started them: a trivial program
+# with nothing open starts them here, so that none keeps the pipe or terminal
+# of whoever ran this wrapper open for the next minute.
+linger=${WINE_RUN_LINGER:-60}
+case "$linger" in '' | *[!0-9]*) linger=60 ;; esac
+if [ "$linger" -gt 0 ] && setsid wineserver -p"$linger" </dev/null >/dev/null 2>&1; then
+  (
+    exec 3>&- 4>&- 5>&- 6>&- 7>&- 8>&- 9>&-
+    unset DISPLAY
+    setsid -w "$loader" cmd.exe /c exit
+  ) </dev/null >/dev/null 2>&1 &
+  wait_for $!
+fi
+
 [ "$interrupted" = 0 ] || finish 1
 setsid -w "$loader" "$program" "$@" &
 pid=$!
