@@ -63,6 +63,18 @@ const char kRunHelp[] =
     "  v = (h*65535 + 16384) / 32768; a sample the filter left alone keeps its value.\n"
     "\n"
     "Output and status:\n"
+    "  --compression fast|default|small\n"
+    "                          how OUTPUT's image data is packed; the pixels are the\n"
+    "                          same with each. default: a filter chosen for each row\n"
+    "                          and the host's own deflate coder, several times faster\n"
+    "                          than zlib's usual level and smaller on photographs.\n"
+    "                          fast: one filter for every row and, at 16 bits, no\n"
+    "                          search for repeats: about 1.3 times default's speed at\n"
+    "                          8 bits and twice at 16, files about 5 % larger.\n"
+    "                          small: each block also through zlib's slowest search,\n"
+    "                          the shorter kept: as default on photographs, much\n"
+    "                          smaller on drawings and noise-free images, ten to a\n"
+    "                          hundred times slower\n"
     "  OUTPUT is written under a temporary name beside it and moved into place, so a\n"
     "  failed or interrupted run leaves no partial file. INPUT is never written, but\n"
     "  OUTPUT may name the same file: it is then replaced, and only when the run\n"
@@ -148,7 +160,15 @@ private:
     bool kept_ = false;
 };
 
-bool WriteAtomically(const std::string& path, const DocumentPng& png, std::string* error) {
+bool ParseCompression(const std::string& text, PngCompression* compression) {
+    const std::pair<const char*, PngCompression> names[] = {
+        {"fast", PngCompression::Fast}, {"default", PngCompression::Default}, {"small", PngCompression::Small}};
+    for (const auto& [name, value] : names)
+        if (text == name) return *compression = value, true;
+    return false;
+}
+
+bool WriteAtomically(const std::string& path, const DocumentPng& png, PngCompression compression, std::string* error) {
     // An abort asked for after the filter ended, even while the result was
     // being written, still leaves OUTPUT as it was.
     if (AbortRequested()) {
@@ -156,7 +176,7 @@ bool WriteAtomically(const std::string& path, const DocumentPng& png, std::strin
         return false;
     }
     TemporaryFile temporary(path + ".partial-" + std::to_string(GetCurrentProcessId()));
-    if (!WritePng(temporary.path(), png, error)) return false;
+    if (!WritePng(temporary.path(), png, error, compression)) return false;
     if (AbortRequestedBeforeCommit()) {
         *error = "aborted; nothing written";
         return false;
@@ -211,7 +231,7 @@ int RunCommand(int argc, char** argv) {
         return 0;
     }
     std::vector<std::string> valueOptions = kHostValueOptions;
-    for (const char* o : {"prm", "parameters", "save-parameters", "screenshot", "screenshot-pick"})
+    for (const char* o : {"prm", "parameters", "save-parameters", "screenshot", "screenshot-pick", "compression"})
         valueOptions.push_back(o);
     std::vector<std::string> flagOptions = kHostFlagOptions;
     flagOptions.push_back("quiet");
@@ -229,6 +249,11 @@ int RunCommand(int argc, char** argv) {
     HostOptions options;
     if (!ApplyHostOptions(args, &options, &error)) {
         Complain("%s", error.c_str());
+        return 2;
+    }
+    PngCompression compression = PngCompression::Default;
+    if (args.Has("compression") && !ParseCompression(args.Value("compression"), &compression)) {
+        Complain("--compression takes fast, default or small, not \"%s\"", args.Value("compression").c_str());
         return 2;
     }
     const std::string pluginPath = args.positional[0], inputPath = args.positional[1], outputPath = args.positional[2];
@@ -318,7 +343,7 @@ int RunCommand(int argc, char** argv) {
         return 1;
     }
     if (!WriteAtomically(outputPath, PngFromDocument(session.document(), session.previousDocument(), inputPng),
-                         &error)) {
+                         compression, &error)) {
         Complain("%s", error.c_str());
         return AbortRequested() ? 1 : 2;
     }

@@ -76,7 +76,7 @@ bool ReadPngDocument(const std::string& path, Document* document, PngOrigin* ori
         error);
 }
 
-bool WritePng(const std::string& path, const DocumentPng& png, std::string* error) {
+bool WritePng(const std::string& path, const DocumentPng& png, std::string* error, PngCompression compression) {
     const Document &result = png.result, &original = png.original;
     const PngOrigin& origin = png.origin;
     for (const Document* d : {&result, &original}) {
@@ -90,7 +90,7 @@ bool WritePng(const std::string& path, const DocumentPng& png, std::string* erro
         *error = "cannot write " + path + ": the original's 16-bit values are missing";
         return false;
     }
-    PngWriter writer;
+    PngWriter writer(compression);
     if (!writer.Open(path, origin.width, origin.height, origin.channels, origin.bits, error)) return false;
     const size_t rowBytes = result.rowBytes();
     if (origin.bits == 8) {

@@ -46,6 +46,7 @@ inline DocumentPng PngFromDocument(const Document& result, const Document& origi
 }
 
 // Written row by row through the streaming encoder.
-bool WritePng(const std::string& path, const DocumentPng& png, std::string* error);
+bool WritePng(const std::string& path, const DocumentPng& png, std::string* error,
+              PngCompression compression = PngCompression::Default);
 
 }  // namespace filterhost
