@@ -57,11 +57,11 @@ inline int DistanceCode(uint32_t distance) {
     return distance <= 256 ? kCopyCodes.nearby[distance - 1] : kCopyCodes.faraway[(distance - 1) >> 7];
 }
 
-// What a copy's length and distance symbols are guessed to cost before the
-// block's codes exist (their extra bits come on top); measured on filtered
-// 16-bit photographs, where most copies are 4 to 6 bytes from up to a few
-// rows back.
-constexpr uint32_t kLengthSymbolBits = 5, kDistanceSymbolBits = 5;
+// What a copy's length and distance symbols are guessed to cost (their extra
+// bits come on top) before a block has given them codes, and for symbols the
+// last block did not use; measured on filtered 16-bit photographs, where most
+// copies are 4 to 6 bytes from up to a few rows back.
+constexpr uint8_t kLengthSymbolBits = 5, kDistanceSymbolBits = 5;
 
 // The order in which the code lengths' own code lengths are sent.
 constexpr uint8_t kCodeLengthOrder[19] = {16, 17, 18, 0, 8, 7, 9, 6, 10, 5, 11, 4, 12, 3, 13, 2, 14, 1, 15};
@@ -94,6 +94,8 @@ bool RowDeflater::Open(const RowDeflaterSettings& settings, size_t rowLength, in
     sampleBytes_ = sampleBytes == 2 ? 2 : 1;
     fill_ = history_ = 0;
     position_ = 0;
+    std::fill(std::begin(lengthBits_), std::end(lengthBits_), kLengthSymbolBits);
+    std::fill(std::begin(distanceBits_), std::end(distanceBits_), kDistanceSymbolBits);
     bits_ = 0, bitCount_ = 0;
     adler_ = 1;
     try {
@@ -244,8 +246,8 @@ void RowDeflater::FindMatches() {
             length = std::min(length, most);
             uint32_t literalCost = 0;
             for (size_t k = 0; k < length; ++k) literalCost += literalBits[w[j + k]];
-            const uint32_t copyCost = kLengthSymbolBits + kLengthExtra[kCopyCodes.length[length]] +
-                                      kDistanceSymbolBits + kDistanceExtra[DistanceCode(distance)];
+            const int l = kCopyCodes.length[length], d = DistanceCode(distance);
+            const uint32_t copyCost = lengthBits_[l] + kLengthExtra[l] + distanceBits_[d] + kDistanceExtra[d];
             if (literalCost > copyCost) {
                 for (size_t k = 0; k < length; ++k) --literalCounts_[w[j + k]];
                 AddCopy(j - kWindow, uint32_t(length), distance);
@@ -409,6 +411,11 @@ void RowDeflater::CodeBlock(bool final) {
         FindRuns();
     literalCounts_[256] = 1;  // the end of the block
     const uint64_t huffmanSize = PlanHuffmanBlock();
+    // The next block prices its copies with this one's codes.
+    for (int i = 0; i < 29; ++i)
+        lengthBits_[i] = plan_.literalLengths[257 + i] != 0 ? plan_.literalLengths[257 + i] : kLengthSymbolBits;
+    for (int i = 0; i < 30; ++i)
+        distanceBits_[i] = plan_.distanceLengths[i] != 0 ? plan_.distanceLengths[i] : kDistanceSymbolBits;
     // The stored form's size with the most padding it can need.
     const uint64_t storedSize = 8 * uint64_t(fill_) + (3 + 7 + 32) * (uint64_t(fill_) / 65535 + 1);
     size_t rivalBytes = 0;

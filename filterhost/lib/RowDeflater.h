@@ -13,7 +13,8 @@
 //            up to 32 KB back catch recurring pairs; they are looked for
 //            where a sample begins (one hash probe each, the newest position
 //            of each hash kept) and kept only when they cost fewer bits than
-//            the literals they replace, priced with the block's literal codes.
+//            the literals they replace: literals priced by the block's own
+//            byte counts, copies by the codes the block before gave them.
 //
 // Blocks are large (blockBytes of input), so the code tables sent with each
 // cost little; a block whose coded size would pass its stored size is
@@ -76,7 +77,7 @@ private:
     };
     struct Rival;
     static constexpr size_t kWindow = 32768;  // deflate's farthest copy
-    static constexpr int kHashBits = 13;
+    static constexpr int kHashBits = 12;
 
     void FindRuns();
     void FindMatches();
@@ -102,6 +103,7 @@ private:
     int bitCount_ = 0;              // 0..7 between calls
     uint32_t adler_ = 1;            // of every byte taken
     uint32_t literalCounts_[286] = {}, distanceCounts_[30] = {};
+    uint8_t lengthBits_[29] = {}, distanceBits_[30] = {};  // what copies are priced at, per symbol
     Plan plan_;
     std::unique_ptr<Rival> rival_;
 };
