@@ -69,6 +69,7 @@ struct Encoding {
     std::string input;
     std::string leaks;  // what the plug-in left behind in its run, if anything
     PngRows rows;
+    PngCompression compression;
 };
 
 struct Written {
@@ -81,7 +82,10 @@ Written Encode(Encoding job) {
     Written w;
     w.input = job.input;
     const PngRows& rows = job.rows;
-    const auto write = [&rows](const std::string& path, std::string* error) { return WritePngRows(path, rows, error); };
+    const PngCompression compression = job.compression;
+    const auto write = [&rows, compression](const std::string& path, std::string* error) {
+        return WritePngRows(path, rows, error, compression);
+    };
     if (!WriteAtomically(job.path, write, &w.error)) {
         w.status = AbortRequested() ? 1 : 2;
         return w;
@@ -233,7 +237,7 @@ HostOptions OptionsFor(const Document& document, HostOptions options) {
 
 }  // namespace
 
-int RunBatchCommand(const Arguments& args, const HostOptions& baseOptions) {
+int RunBatchCommand(const Arguments& args, const HostOptions& baseOptions, PngCompression compression) {
     const std::vector<std::string> inputs(args.positional.begin() + 1, args.positional.end());
     std::string error;
     if (!CheckBatch(args, inputs, &error)) {
@@ -301,7 +305,7 @@ int RunBatchCommand(const Arguments& args, const HostOptions& baseOptions) {
             break;
         }
         if (status == 0) {
-            Encoding job{OutputPathFor(folder, input), input, std::move(leaks), std::move(rows)};
+            Encoding job{OutputPathFor(folder, input), input, std::move(leaks), std::move(rows), compression};
             writing = std::async(std::launch::async, Encode, std::move(job));
         }
         if (AbortRequested()) break;

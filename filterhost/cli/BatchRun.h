@@ -3,12 +3,13 @@
 #pragma once
 
 #include "../lib/FilterSession.h"
+#include "../lib/PngFile.h"
 #include "HostOptionsParser.h"
 
 namespace filterhost {
 
 // The batch form of `filterhost run`, once its arguments are parsed and the
 // host options applied; returns the exit status.
-int RunBatchCommand(const Arguments& args, const HostOptions& options);
+int RunBatchCommand(const Arguments& args, const HostOptions& options, PngCompression compression);
 
 }  // namespace filterhost

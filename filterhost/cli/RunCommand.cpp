@@ -63,6 +63,18 @@ const char kRunHelp[] =
     "  v = (h*65535 + 16384) / 32768; a sample the filter left alone keeps its value.\n"
     "\n"
     "Output and status:\n"
+    "  --compression fast|default|small\n"
+    "                          how OUTPUT's image data is packed; the pixels are the\n"
+    "                          same with each. default: a filter chosen for each row\n"
+    "                          and the host's own deflate coder, several times faster\n"
+    "                          than zlib's usual level and smaller on photographs.\n"
+    "                          fast: one filter for every row and, at 16 bits, no\n"
+    "                          search for repeats: about 1.3 times default's speed at\n"
+    "                          8 bits and twice at 16, files about 5 % larger.\n"
+    "                          small: each block also through zlib's slowest search,\n"
+    "                          the shorter kept: as default on photographs, much\n"
+    "                          smaller on drawings and noise-free images, ten to a\n"
+    "                          hundred times slower\n"
     "  OUTPUT is written under a temporary name beside it and moved into place, so a\n"
     "  failed or interrupted run leaves no partial file. INPUT is never written, but\n"
     "  OUTPUT may name the same file: it is then replaced, and only when the run\n"
@@ -178,6 +190,14 @@ private:
 
 }  // namespace
 
+bool ParseCompression(const std::string& text, PngCompression* compression) {
+    const std::pair<const char*, PngCompression> names[] = {
+        {"fast", PngCompression::Fast}, {"default", PngCompression::Default}, {"small", PngCompression::Small}};
+    for (const auto& [name, value] : names)
+        if (text == name) return *compression = value, true;
+    return false;
+}
+
 bool WriteAtomically(const std::string& path, const FileWriter& write, std::string* error) {
     // An abort asked for after the filter ended, even while the result was
     // being written, still leaves OUTPUT as it was.
@@ -200,9 +220,13 @@ bool WriteAtomically(const std::string& path, const FileWriter& write, std::stri
     return true;
 }
 
-bool WriteAtomically(const std::string& path, const DocumentPng& png, std::string* error) {
+bool WriteAtomically(const std::string& path, const DocumentPng& png, PngCompression compression, std::string* error) {
     return WriteAtomically(
-        path, [&png](const std::string& temporary, std::string* why) { return WritePng(temporary, png, why); }, error);
+        path,
+        [&png, compression](const std::string& temporary, std::string* why) {
+            return WritePng(temporary, png, why, compression);
+        },
+        error);
 }
 
 // The image mode and depth the plug-in will be told the document has.
@@ -244,7 +268,7 @@ int RunCommand(int argc, char** argv) {
         return 0;
     }
     std::vector<std::string> valueOptions = kHostValueOptions;
-    for (const char* o : {"prm", "parameters", "save-parameters", "screenshot", "screenshot-pick"})
+    for (const char* o : {"prm", "parameters", "save-parameters", "screenshot", "screenshot-pick", "compression"})
         valueOptions.push_back(o);
     std::vector<std::string> flagOptions = kHostFlagOptions;
     flagOptions.push_back("quiet");
@@ -266,7 +290,12 @@ int RunCommand(int argc, char** argv) {
         Complain("%s", error.c_str());
         return 2;
     }
-    if (args.Has("out-dir")) return RunBatchCommand(args, options);
+    PngCompression compression = PngCompression::Default;
+    if (args.Has("compression") && !ParseCompression(args.Value("compression"), &compression)) {
+        Complain("--compression takes fast, default or small, not \"%s\"", args.Value("compression").c_str());
+        return 2;
+    }
+    if (args.Has("out-dir")) return RunBatchCommand(args, options, compression);
     const std::string pluginPath = args.positional[0], inputPath = args.positional[1], outputPath = args.positional[2];
 
     Document original;
@@ -354,7 +383,7 @@ int RunCommand(int argc, char** argv) {
         return 1;
     }
     if (!WriteAtomically(outputPath, PngFromDocument(session.document(), session.previousDocument(), inputPng),
-                         &error)) {
+                         compression, &error)) {
         Complain("%s", error.c_str());
         return AbortRequested() ? 1 : 2;
     }

@@ -28,7 +28,10 @@ using FileWriter = std::function<bool(const std::string& path, std::string* erro
 // The file written under a temporary name beside path and moved into place;
 // nothing left behind on any failure or abort.
 bool WriteAtomically(const std::string& path, const FileWriter& write, std::string* error);
-bool WriteAtomically(const std::string& path, const DocumentPng& png, std::string* error);
+bool WriteAtomically(const std::string& path, const DocumentPng& png, PngCompression compression, std::string* error);
+
+// fast, default or small; false for any other text.
+bool ParseCompression(const std::string& text, PngCompression* compression);
 
 int DocumentMode(const Document& document, const HostOptions& options);
 int DocumentDepth(const Document& document, const HostOptions& options);

@@ -89,7 +89,7 @@ bool ReadPngDocument(const std::string& path, Document* document, PngOrigin* ori
         error);
 }
 
-bool WritePng(const std::string& path, const DocumentPng& png, std::string* error) {
+bool WritePng(const std::string& path, const DocumentPng& png, std::string* error, PngCompression compression) {
     const Document &result = png.result, &original = png.original;
     const PngOrigin& origin = png.origin;
     if (!HasOriginShape(result, origin) || !HasOriginShape(original, origin)) {
@@ -100,7 +100,7 @@ bool WritePng(const std::string& path, const DocumentPng& png, std::string* erro
         *error = "cannot write " + path + ": the original's 16-bit values are missing";
         return false;
     }
-    PngWriter writer;
+    PngWriter writer(compression);
     if (!writer.Open(path, origin.width, origin.height, origin.channels, origin.bits, error)) return false;
     const size_t rowBytes = result.rowBytes();
     if (origin.bits == 8) {
@@ -156,8 +156,8 @@ bool PngRowsFromResult(Document* result, const Document& original, const PngOrig
     return true;
 }
 
-bool WritePngRows(const std::string& path, const PngRows& rows, std::string* error) {
-    PngWriter writer;
+bool WritePngRows(const std::string& path, const PngRows& rows, std::string* error, PngCompression compression) {
+    PngWriter writer(compression);
     if (!writer.Open(path, rows.width, rows.height, rows.channels, rows.bits, error)) return false;
     const size_t rowBytes = writer.rowBytes();
     if (rows.bytes.size() != rowBytes * size_t(rows.height)) {

@@ -46,7 +46,8 @@ inline DocumentPng PngFromDocument(const Document& result, const Document& origi
 }
 
 // Written row by row through the streaming encoder.
-bool WritePng(const std::string& path, const DocumentPng& png, std::string* error);
+bool WritePng(const std::string& path, const DocumentPng& png, std::string* error,
+              PngCompression compression = PngCompression::Default);
 
 // A result as its file's rows: every sample the file value WritePng would
 // write for it, big-endian at 16 bits, rows back to back. Whoever writes it
@@ -62,6 +63,7 @@ struct PngRows {
 bool PngRowsFromResult(Document* result, const Document& original, const PngOrigin& origin, PngRows* rows,
                        std::string* error);
 
-bool WritePngRows(const std::string& path, const PngRows& rows, std::string* error);
+bool WritePngRows(const std::string& path, const PngRows& rows, std::string* error,
+                  PngCompression compression = PngCompression::Default);
 
 }  // namespace filterhost

@@ -10,6 +10,7 @@
 #include <new>
 
 #include "FilePaths.h"
+#include "RowDeflater.h"
 
 namespace filterhost {
 namespace {
@@ -502,24 +503,50 @@ bool PngReader::ReadRows(const PngRowSink& sink, std::string* error) {
 
 // ---------------------------------------------------------------- writing
 
+PngEncoding EncodingFor(PngCompression compression) {
+    PngEncoding e;
+    switch (compression) {
+        case PngCompression::Fast:
+            e.perRow = false, e.filter = PngFilterType::Up;
+            e.rows.matches = false;
+            break;
+        case PngCompression::Default: break;
+        case PngCompression::Small:
+            e.rows.rivalLevel = 9, e.rows.rivalStrategy = Z_DEFAULT_STRATEGY, e.rows.rivalMemLevel = 9;
+            break;
+    }
+    return e;
+}
+
 struct PngWriter::State {
     std::string path;
     std::FILE* file = nullptr;
     std::vector<uint8_t> memory;
     uint64_t written = 0;
 
+    PngEncoding encoding;
     int width = 0, height = 0, rows = 0;
-    size_t rowBytes = 0;
+    size_t rowBytes = 0, bpp = 0;
+    bool open = false;  // rows may come (Open succeeded, Finish not yet called)
+    RowDeflater rowDeflater;
     z_stream zs{};
     bool zlibOpen = false;
     std::vector<uint8_t> out;
+
+    // Scratch rows, allocated at Open: the row being written and the one
+    // before it as given, each after bpp zero bytes (the filters' left
+    // neighbours of the first pixel); and the filtered row, one per filter
+    // type when each row chooses, each after its filter type byte.
+    std::vector<uint8_t> rawRows, filtered;
+    uint8_t *current = nullptr, *previous = nullptr;
+    uint8_t* candidates[kPngFilterTypes] = {};  // each filter's row, after its type byte
 
     uint32_t idatLimit;
     bool chunkOpen = false;
     uint64_t chunkStart = 0;  // where the open chunk's length field lies
     uint32_t chunkLength = 0, crc = 0;
 
-    explicit State(uint32_t limit) : idatLimit(limit) {}
+    State(const PngEncoding& e, uint32_t limit) : encoding(e), idatLimit(limit) {}
     ~State() {
         if (zlibOpen) deflateEnd(&zs);
         if (file != nullptr) std::fclose(file);
@@ -595,7 +622,23 @@ struct PngWriter::State {
         return true;
     }
 
+    // Through our own coder: its output after each full block, and at the end.
+    bool DeflateRows(const uint8_t* data, size_t n, bool finish, std::string* error) {
+        while (n > 0) {
+            const size_t took = rowDeflater.Take(data, n);
+            data += took, n -= took;
+            if (!rowDeflater.full()) break;
+            rowDeflater.CodeBlock(false);
+            if (!Emit(rowDeflater.output(), rowDeflater.outputSize(), error)) return false;
+            rowDeflater.ClearOutput();
+        }
+        if (!finish) return true;
+        rowDeflater.CodeBlock(true);
+        return Emit(rowDeflater.output(), rowDeflater.outputSize(), error);
+    }
+
     bool Deflate(const uint8_t* data, size_t n, int flush, std::string* error) {
+        if (encoding.deflater == PngDeflater::Rows) return DeflateRows(data, n, flush == Z_FINISH, error);
         zs.next_in = const_cast<uint8_t*>(data);
         zs.avail_in = uInt(n);
         for (;;) {
@@ -612,7 +655,9 @@ struct PngWriter::State {
     }
 };
 
-PngWriter::PngWriter(uint32_t idatLimit) : state_(std::make_unique<State>(std::max<uint32_t>(1, idatLimit))) {}
+PngWriter::PngWriter(PngCompression compression, uint32_t idatLimit) : PngWriter(EncodingFor(compression), idatLimit) {}
+PngWriter::PngWriter(const PngEncoding& encoding, uint32_t idatLimit)
+    : state_(std::make_unique<State>(encoding, std::max<uint32_t>(1, idatLimit))) {}
 PngWriter::~PngWriter() = default;
 
 bool PngWriter::Open(const std::string& path, int width, int height, int channels, int bits, std::string* error) {
@@ -624,13 +669,42 @@ bool PngWriter::Open(const std::string& path, int width, int height, int channel
         return false;
     }
     s.width = width, s.height = height;
-    s.rowBytes = size_t(width) * channels * (bits / 8);
-    s.out.resize(kOutputPiece);
-    if (deflateInit(&s.zs, 6) != Z_OK) {
-        *error = "out of memory for the compressor of " + s.path;
+    s.bpp = size_t(channels) * (bits / 8);
+    s.rowBytes = size_t(width) * s.bpp;
+    const PngEncoding& e = s.encoding;
+    const int copies = e.perRow ? kPngFilterTypes : 1;
+    const size_t rawRow = s.bpp + s.rowBytes, filteredRow = 1 + s.rowBytes;
+    if (s.rowBytes > PTRDIFF_MAX / 8) {
+        *error = "cannot write " + s.path + ": its rows are too long for this host";
         return false;
     }
-    s.zlibOpen = true;
+    try {
+        s.out.resize(kOutputPiece);
+        s.rawRows.assign(2 * rawRow, 0);
+        s.filtered.resize(copies * filteredRow);
+    } catch (const std::bad_alloc&) {
+        *error = "out of memory for the rows of " + s.path;
+        return false;
+    }
+    s.current = s.rawRows.data() + s.bpp;
+    s.previous = s.rawRows.data() + rawRow + s.bpp;
+    for (int i = 0; i < copies; ++i) {
+        s.candidates[i] = s.filtered.data() + i * filteredRow + 1;
+        s.candidates[i][-1] = uint8_t(e.perRow ? i : int(e.filter));
+    }
+    static const int kStrategy[4] = {Z_DEFAULT_STRATEGY, Z_FILTERED, Z_RLE, Z_HUFFMAN_ONLY};
+    if (e.deflater == PngDeflater::Rows) {
+        if (!s.rowDeflater.Open(e.rows, 1 + s.rowBytes, bits / 8)) {
+            *error = "out of memory for the compressor of " + s.path;
+            return false;
+        }
+    } else {
+        if (deflateInit2(&s.zs, e.level, Z_DEFLATED, 15, e.memLevel, kStrategy[int(e.strategy)]) != Z_OK) {
+            *error = "out of memory for the compressor of " + s.path;
+            return false;
+        }
+        s.zlibOpen = true;
+    }
     if (!path.empty()) {
         s.file = OpenFile(path, "wb");
         if (s.file == nullptr) {
@@ -644,30 +718,39 @@ bool PngWriter::Open(const std::string& path, int width, int height, int channel
     header[8] = uint8_t(bits);
     header[9] = kColourType[channels];
     header[10] = header[11] = header[12] = 0;  // deflate, adaptive filtering, no interlace
-    return s.Put(kSignature, 8, error) && s.Chunk("IHDR", header, 13, error);
+    s.open = s.Put(kSignature, 8, error) && s.Chunk("IHDR", header, 13, error);
+    return s.open;
 }
 
 size_t PngWriter::rowBytes() const { return state_->rowBytes; }
 
 bool PngWriter::WriteRow(const uint8_t* row, std::string* error) {
     State& s = *state_;
-    if (!s.zlibOpen || s.rows >= s.height) {
+    if (!s.open || s.rows >= s.height) {
         *error = "cannot write " + s.path + ": more rows than the image has";
         return false;
     }
     ++s.rows;
-    const uint8_t noFilter = 0;
-    return s.Deflate(&noFilter, 1, Z_NO_FLUSH, error) && s.Deflate(row, s.rowBytes, Z_NO_FLUSH, error);
+    std::memcpy(s.current, row, s.rowBytes);
+    const PngRowPair pair{s.current, s.previous, s.rowBytes, s.bpp};
+    const uint8_t* filtered = s.candidates[0];
+    if (s.encoding.perRow)
+        filtered = s.candidates[int(ChooseRowFilter(pair, s.candidates))];
+    else
+        FilterRow(s.encoding.filter, pair, s.candidates[0]);
+    std::swap(s.current, s.previous);
+    return s.Deflate(filtered - 1, 1 + s.rowBytes, Z_NO_FLUSH, error);
 }
 
 bool PngWriter::Finish(std::string* error) {
     State& s = *state_;
-    if (!s.zlibOpen || s.rows != s.height) {
+    if (!s.open || s.rows != s.height) {
         *error = "cannot write " + s.path + ": " + std::to_string(s.rows) + " rows of " + std::to_string(s.height);
         return false;
     }
+    s.open = false;
     if (!s.Deflate(nullptr, 0, Z_FINISH, error)) return false;
-    deflateEnd(&s.zs);
+    if (s.zlibOpen) deflateEnd(&s.zs);
     s.zlibOpen = false;
     if (s.chunkOpen && !s.CloseIdat(error)) return false;
     if (!s.Chunk("IEND", nullptr, 0, error)) return false;
@@ -732,17 +815,17 @@ bool WriteImage(PngWriter& writer, const std::string& path, const PngImage& imag
 
 }  // namespace
 
-bool WritePng(const std::string& path, const PngImage& image, std::string* error) {
+bool WritePng(const std::string& path, const PngImage& image, std::string* error, PngCompression compression) {
     if (image.samples.size() != size_t(image.width) * image.height * image.channels) {
         *error = "cannot write " + path + ": the samples do not fill the image";
         return false;
     }
-    PngWriter writer;
+    PngWriter writer(compression);
     return WriteImage(writer, path, image, error);
 }
 
-std::vector<uint8_t> EncodePng(const PngImage& image) {
-    PngWriter writer;
+std::vector<uint8_t> EncodePng(const PngImage& image, const PngEncoding& encoding) {
+    PngWriter writer(encoding);
     std::string error;
     if (image.samples.size() != size_t(image.width) * image.height * image.channels ||
         !WriteImage(writer, "", image, &error))

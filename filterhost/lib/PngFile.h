@@ -8,9 +8,14 @@
 // Adler-32, and the amount of image data are checked: a file that fails any
 // of them is refused as damaged, never decoded into wrong pixels.
 //
-// Writing is plain: filter 0 on every row, deflate level 6, the compressed
-// stream in one IDAT chunk (more only past 2^31 - 1 bytes), so a file is
-// byte for byte what a one-shot compress2() of the rows would give.
+// Writing filters every row, with the filter chosen row by row
+// (PngRowFilters.h) or one for all, and compresses the rows through our own
+// deflate coder (RowDeflater.h) or zlib, as a PngEncoding says; the three
+// PngCompression choices a user has are such encodings. The compressed
+// stream goes in one IDAT chunk (more only past 2^31 - 1 bytes). Through
+// zlib at level 6 with filter None, a file is byte for byte what a one-shot
+// compress2() of the rows gives, as the writer's files were before it
+// filtered; tests and the benchmark keep that as their reference.
 #pragma once
 
 #include <cstdint>
@@ -19,6 +24,9 @@
 #include <memory>
 #include <string>
 #include <vector>
+
+#include "PngRowFilters.h"
+#include "RowDeflater.h"
 
 namespace filterhost {
 
@@ -65,11 +73,35 @@ private:
     PngInfo info_;
 };
 
+// What a user trades: smaller files or faster writing.
+enum class PngCompression { Fast, Default, Small };
+
+// deflate's match search, as zlib names it.
+enum class PngStrategy { Default, Filtered, Rle, HuffmanOnly };
+
+// Which deflate encoder writes the image data: our own (RowDeflater.h) or zlib.
+enum class PngDeflater { Rows, Zlib };
+
+// How the writer encodes: the rows' filter and the deflate encoder's settings.
+struct PngEncoding {
+    bool perRow = true;                          // each row's filter chosen by the heuristic
+    PngFilterType filter = PngFilterType::None;  // every row's filter when not perRow
+    PngDeflater deflater = PngDeflater::Rows;
+    RowDeflaterSettings rows;  // Rows: block size, copies, a zlib rival
+    int level = 6;             // Zlib: deflate's level, 0 (stored) to 9
+    PngStrategy strategy = PngStrategy::Default;
+    int memLevel = 8;  // Zlib: its memory level, 1 to 9
+};
+
+// The settings behind each compression choice (measured; see PngFile.cpp).
+PngEncoding EncodingFor(PngCompression compression);
+
 // Writes rows given as the file holds them (samples big-endian at 16 bits).
 class PngWriter {
 public:
     // idatLimit: the most data one IDAT chunk holds before another begins.
-    explicit PngWriter(uint32_t idatLimit = 0x7FFFFFFF);
+    explicit PngWriter(PngCompression compression = PngCompression::Default, uint32_t idatLimit = 0x7FFFFFFF);
+    explicit PngWriter(const PngEncoding& encoding, uint32_t idatLimit = 0x7FFFFFFF);
     ~PngWriter();
     PngWriter(const PngWriter&) = delete;
     PngWriter& operator=(const PngWriter&) = delete;
@@ -89,7 +121,9 @@ private:
 };
 
 bool ReadPng(const std::string& path, PngImage* image, std::string* error);
-bool WritePng(const std::string& path, const PngImage& image, std::string* error);
-std::vector<uint8_t> EncodePng(const PngImage& image);
+bool WritePng(const std::string& path, const PngImage& image, std::string* error,
+              PngCompression compression = PngCompression::Default);
+std::vector<uint8_t> EncodePng(const PngImage& image,
+                               const PngEncoding& encoding = EncodingFor(PngCompression::Default));
 
 }  // namespace filterhost

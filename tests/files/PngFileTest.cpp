@@ -1,10 +1,15 @@
-// Our PNG writer: read back by our reader and by stb_image, byte for byte the
-// file a one-shot compression of the rows gives (the writer's files before it
-// streamed), IDAT chunks split at a limit, and rows counted.
+// Our PNG writer: read back by our reader and by stb_image with every filter
+// and every compression, no larger than unfiltered level-6 deflate made it;
+// through zlib unfiltered at level 6, byte for byte the file a one-shot
+// compression of the rows gives (the writer's files before it filtered);
+// IDAT chunks split at a limit, and rows counted.
 #include <gtest/gtest.h>
 
 #include <stb_image.h>
 
+#include <zlib.h>
+
+#include <algorithm>
 #include <cstdio>
 #include <string>
 
@@ -31,6 +36,66 @@ PngImage RandomImage(int width, int height, int channels, int bits, uint64_t see
     for (size_t i = 0; i < image.samples.size(); ++i)
         image.samples[i] = i < 4 ? uint16_t(i % 2 ? top : 0) : uint16_t(random.UpTo(top));
     return image;
+}
+
+// Ramps in every channel with seeded noise of +-noise (in 8-bit steps),
+// a flat band and a band of repeated rows: runs, copies and residuals for
+// every filter to meet.
+PngImage GradientImage(int width, int height, int channels, int bits, int noise, uint64_t seed) {
+    tavirel::test::TestRandom random(seed);
+    PngImage image;
+    image.width = width, image.height = height, image.channels = channels, image.bits = bits;
+    const int64_t top = bits == 16 ? 65535 : 255, unit = bits == 16 ? 257 : 1;
+    image.samples.resize(size_t(width) * height * channels);
+    for (int y = 0; y < height; ++y) {
+        for (int x = 0; x < width; ++x) {
+            for (int c = 0; c < channels; ++c) {
+                const size_t i = (size_t(y) * width + x) * channels + c;
+                const int64_t ramp = c % 3 == 0   ? top * x / width
+                                     : c % 3 == 1 ? top * y / height
+                                                  : top * (x + y) / (width + height);
+                int64_t v = ramp + (int64_t(random.UpTo(uint32_t(2 * noise))) - noise) * unit;
+                if (y % 16 == 5) v = top / 3;                                                      // a flat row
+                if (y % 16 >= 10 && y % 16 < 13) v = image.samples[i - size_t(width) * channels];  // repeats
+                image.samples[i] = uint16_t(std::clamp<int64_t>(v, 0, top));
+            }
+        }
+    }
+    return image;
+}
+
+// Decoded by stb_image as file values, or empty when it refuses the file.
+std::vector<uint16_t> StbSamples(const Bytes& file, int bits) {
+    int w, h, n;
+    std::vector<uint16_t> out;
+    if (bits == 16) {
+        stbi_us* p = stbi_load_16_from_memory(file.data(), int(file.size()), &w, &h, &n, 0);
+        if (p != nullptr) out.assign(p, p + size_t(w) * h * n);
+        stbi_image_free(p);
+    } else {
+        stbi_uc* p = stbi_load_from_memory(file.data(), int(file.size()), &w, &h, &n, 0);
+        if (p != nullptr) out.assign(p, p + size_t(w) * h * n);
+        stbi_image_free(p);
+    }
+    return out;
+}
+
+PngImage ReadBack(const Bytes& file, const std::string& name) {
+    const std::string path = TempPath(name.c_str());
+    PngImage back;
+    std::string error;
+    EXPECT_TRUE(tavirel::test::WriteBytes(path, file));
+    EXPECT_TRUE(ReadPng(path, &back, &error)) << error;
+    std::remove(path.c_str());
+    return back;
+}
+
+// The writer as it was before rows were filtered: zlib at level 6, filter 0.
+PngEncoding UnfilteredLevel6() {
+    PngEncoding e;
+    e.perRow = false, e.filter = PngFilterType::None;
+    e.deflater = PngDeflater::Zlib, e.level = 6, e.strategy = PngStrategy::Default, e.memLevel = 8;
+    return e;
 }
 
 // The file as one compress2() call over all rows makes it: filter 0, level 6, one IDAT.
@@ -74,7 +139,100 @@ TEST(PngFileTest, RoundTripsEveryLayout) {
     }
 }
 
-TEST(PngFileTest, FilesAreWhatOneShotCompressionGives) {
+TEST(PngFileTest, EveryFilterAndCompressionRoundTrips) {
+    // Each filter forced on every row, the choice per row, and each
+    // compression; through our coder with blocks of 100 bytes too, so that
+    // copies reach back across blocks and its window moves many times.
+    std::vector<std::pair<std::string, PngEncoding>> encodings;
+    for (int type = 0; type < kPngFilterTypes; ++type) {
+        PngEncoding forced;
+        forced.perRow = false, forced.filter = PngFilterType(type);
+        encodings.emplace_back("filter " + std::to_string(type), forced);
+        forced.rows.blockBytes = 100;
+        encodings.emplace_back("filter " + std::to_string(type) + ", small blocks", forced);
+    }
+    PngEncoding chosen;
+    chosen.rows.blockBytes = 100;
+    encodings.emplace_back("chosen per row, small blocks", chosen);
+    chosen.rows.rivalLevel = 9;
+    encodings.emplace_back("zlib's rival, small blocks", chosen);
+    encodings.emplace_back("fast", EncodingFor(PngCompression::Fast));
+    encodings.emplace_back("default", EncodingFor(PngCompression::Default));
+    encodings.emplace_back("small", EncodingFor(PngCompression::Small));
+    encodings.emplace_back("zlib, unfiltered", UnfilteredLevel6());
+
+    for (int bits : {8, 16}) {
+        for (int channels = 1; channels <= 4; ++channels) {
+            for (auto [w, h] : {std::pair{1, 1}, {1, 40}, {40, 1}, {53, 37}}) {
+                const PngImage image = GradientImage(w, h, channels, bits, 3, uint64_t(w * 100 + h + bits + channels));
+                for (const auto& [name, encoding] : encodings) {
+                    const Bytes file = EncodePng(image, encoding);
+                    const std::string what = std::to_string(w) + "x" + std::to_string(h) + ", " +
+                                             std::to_string(channels) + " channels at " + std::to_string(bits) +
+                                             " bits, " + name;
+                    ASSERT_FALSE(file.empty()) << what;
+                    const PngImage back = ReadBack(file, "filters.png");
+                    EXPECT_EQ(back.width, w) << what;
+                    EXPECT_EQ(back.bits, bits) << what;
+                    EXPECT_EQ(back.channels, channels) << what;
+                    EXPECT_EQ(back.samples, image.samples) << what;
+                    EXPECT_EQ(StbSamples(file, bits), image.samples) << what;
+                }
+            }
+        }
+    }
+}
+
+TEST(PngFileTest, RowsHoldTheFilterAsked) {
+    // Inflating the image data shows each row's filter type byte: the forced
+    // one on every row, and a choice that is not always the same.
+    const PngImage image = GradientImage(64, 48, 3, 8, 2, 11);
+    auto filterTypes = [&](const PngEncoding& encoding) {
+        const Bytes file = EncodePng(image, encoding);
+        Bytes stream;
+        for (size_t at = 8; at + 12 <= file.size();) {
+            const uint32_t length = uint32_t(file[at]) << 24 | file[at + 1] << 16 | file[at + 2] << 8 | file[at + 3];
+            if (std::string(file.begin() + long(at) + 4, file.begin() + long(at) + 8) == "IDAT")
+                stream.insert(stream.end(), file.begin() + long(at) + 8, file.begin() + long(at + 8 + length));
+            at += 12 + length;
+        }
+        const size_t rowLength = 1 + 64 * 3;
+        Bytes raw(rowLength * 48);
+        uLongf size = uLongf(raw.size());
+        EXPECT_EQ(uncompress(raw.data(), &size, stream.data(), uLong(stream.size())), Z_OK);
+        EXPECT_EQ(size, raw.size());
+        std::vector<int> types;
+        for (size_t r = 0; r < 48; ++r) types.push_back(raw[r * rowLength]);
+        return types;
+    };
+    for (int type = 0; type < kPngFilterTypes; ++type) {
+        PngEncoding forced;
+        forced.perRow = false, forced.filter = PngFilterType(type);
+        EXPECT_EQ(filterTypes(forced), std::vector<int>(48, type));
+    }
+    const std::vector<int> chosen = filterTypes(EncodingFor(PngCompression::Default));
+    EXPECT_NE(std::count(chosen.begin(), chosen.end(), chosen[0]), 48);
+    EXPECT_EQ(filterTypes(EncodingFor(PngCompression::Fast)), std::vector<int>(48, 2));
+}
+
+TEST(PngFileTest, FilteredFilesAreNoLargerThanUnfilteredLevel6) {
+    // A photograph-like image of gradients and noise at both depths: every
+    // compression, even the fastest, is smaller than unfiltered level 6 made
+    // it; small is no larger than default.
+    for (int bits : {8, 16}) {
+        const PngImage image = GradientImage(300, 200, 3, bits, 4, 77 + uint64_t(bits));
+        const size_t reference = OneShotFile(image).size();
+        const size_t fast = EncodePng(image, EncodingFor(PngCompression::Fast)).size();
+        const size_t standard = EncodePng(image, EncodingFor(PngCompression::Default)).size();
+        const size_t small = EncodePng(image, EncodingFor(PngCompression::Small)).size();
+        EXPECT_LT(fast, reference) << bits << " bits";
+        EXPECT_LT(standard, reference) << bits << " bits";
+        EXPECT_LE(standard, fast) << bits << " bits";
+        EXPECT_LE(small, standard) << bits << " bits";
+    }
+}
+
+TEST(PngFileTest, UnfilteredLevel6IsWhatOneShotCompressionGives) {
     // The larger images take many 64 KB pieces of compressed output.
     for (auto [w, h, channels, bits] : {std::array{1, 1, 1, 8}, {37, 11, 3, 8}, {300, 200, 4, 16}, {640, 480, 3, 8}}) {
         PngImage image = RandomImage(w, h, channels, bits, uint64_t(w * h));
@@ -82,10 +240,22 @@ TEST(PngFileTest, FilesAreWhatOneShotCompressionGives) {
         for (size_t i = image.samples.size() / 2; i < image.samples.size(); ++i)
             image.samples[i] = uint16_t(i / 7 % 200);
         const Bytes expected = OneShotFile(image);
-        EXPECT_EQ(EncodePng(image), expected) << w << "x" << h;
+        EXPECT_EQ(EncodePng(image, UnfilteredLevel6()), expected) << w << "x" << h;
         const std::string path = TempPath("oneshot.png");
         std::string error;
-        ASSERT_TRUE(WritePng(path, image, &error)) << error;
+        PngWriter writer(UnfilteredLevel6());
+        ASSERT_TRUE(writer.Open(path, w, h, channels, bits, &error)) << error;
+        const size_t perRow = size_t(w) * channels;
+        Bytes row(writer.rowBytes());
+        for (int y = 0; y < h; ++y) {
+            for (size_t i = 0, to = 0; i < perRow; ++i) {
+                const uint16_t v = image.samples[size_t(y) * perRow + i];
+                if (bits == 16) row[to++] = uint8_t(v >> 8);
+                row[to++] = uint8_t(v);
+            }
+            ASSERT_TRUE(writer.WriteRow(row.data(), &error)) << error;
+        }
+        ASSERT_TRUE(writer.Finish(&error)) << error;
         FILE* f = std::fopen(path.c_str(), "rb");
         ASSERT_NE(f, nullptr);
         Bytes file(expected.size() + 1);
@@ -99,7 +269,7 @@ TEST(PngFileTest, ImageDataSplitsIntoChunksAtTheLimit) {
     const PngImage image = RandomImage(50, 40, 3, 16, 21);
     const std::string path = TempPath("split.png");
     std::string error;
-    PngWriter writer(1000);
+    PngWriter writer(PngCompression::Default, 1000);
     ASSERT_TRUE(writer.Open(path, image.width, image.height, image.channels, image.bits, &error)) << error;
     Bytes row(writer.rowBytes());
     for (int y = 0; y < image.height; ++y) {

@@ -232,17 +232,21 @@ TEST(CommandLineTest, RefusalsAndFailuresWriteNothing) {
     EXPECT_NE(output.find("--prm FILE"), std::string::npos);
 }
 
-// FNV-1a of a file's bytes.
-uint64_t FileChecksum(const std::string& path) {
+// FNV-1a of bytes in memory.
+uint64_t BytesChecksum(const std::vector<uint8_t>& bytes) {
     uint64_t h = 1469598103934665603ull;
-    for (char c : ReadFileBytes(path)) h = (h ^ uint8_t(c)) * 1099511628211ull;
+    for (uint8_t b : bytes) h = (h ^ b) * 1099511628211ull;
     return h;
 }
 
-TEST(CommandLineTest, OutputFilesAreTheSameBytesAsBefore) {
+TEST(CommandLineTest, OutputPixelsAreTheSameAsBefore) {
     // The checksums of these runs' output files as the host wrote them when
-    // it decoded through stb_image and encoded in one piece: reading and
-    // writing row by row changed no byte.
+    // it decoded through stb_image and encoded in one piece (filter 0, zlib
+    // level 6): reading and writing row by row, and filtering the rows since,
+    // changed no pixel. Each output is encoded that way again to compare.
+    filterhost::PngEncoding unfiltered;
+    unfiltered.perRow = false, unfiltered.filter = filterhost::PngFilterType::None;
+    unfiltered.deflater = filterhost::PngDeflater::Zlib, unfiltered.level = 6;
     FilterParameters p = DefaultSettings();
     p.range = 1000;
     const std::string prm = WriteParameterFile("same.prm", p);
@@ -259,9 +263,52 @@ TEST(CommandLineTest, OutputFilesAreTheSameBytesAsBefore) {
         const std::string out = Folder() + "same-out.png";
         std::string output;
         ASSERT_EQ(Host(RunArguments(in, out, "--prm " + Quoted(prm)), &output), 0) << output;
-        EXPECT_EQ(FileChecksum(out), run.checksum)
-            << run.channels << " channels at " << run.bits << " bits: 0x" << std::hex << FileChecksum(out);
+        const uint64_t checksum = BytesChecksum(filterhost::EncodePng(ReadOutput(out), unfiltered));
+        EXPECT_EQ(checksum, run.checksum)
+            << run.channels << " channels at " << run.bits << " bits: 0x" << std::hex << checksum;
     }
+}
+
+TEST(CommandLineTest, EveryCompressionWritesTheSamePixels) {
+    // fast, default and small pack OUTPUT in their own ways, never changing a
+    // pixel; small is never the larger. An unknown name is a usage error.
+    FilterParameters p = DefaultSettings();
+    p.range = 1000;
+    const std::string prm = WriteParameterFile("compression.prm", p);
+    for (int bits : {8, 16}) {
+        // Red rising across, green down, blue along the diagonal, a little noise.
+        PngImage image = RandomPng(3, bits, 500 + uint64_t(bits));
+        const int unit = bits == 16 ? 257 : 1;
+        for (int y = 0; y < 50; ++y) {
+            for (int x = 0; x < 70; ++x) {
+                uint16_t* s = &image.samples[(size_t(y) * 70 + x) * 3];
+                const int ramps[3] = {x * 250 / 70, y * 250 / 50, (x + y) * 250 / 120};
+                for (int c = 0; c < 3; ++c) s[c] = uint16_t((ramps[c] + s[c] % 4) * unit);
+            }
+        }
+        const std::string in = WriteInput("compression-in.png", image);
+        std::string output;
+        std::vector<std::string> files;
+        for (const char* name : {"fast", "default", "small"}) {
+            files.push_back(Folder() + "compression-" + name + ".png");
+            ASSERT_EQ(Host(RunArguments(in, files.back(), "--prm " + Quoted(prm) + " --compression " + name), &output),
+                      0)
+                << output;
+        }
+        const PngImage standard = ReadOutput(files[1]);
+        EXPECT_NE(standard.samples, image.samples);
+        EXPECT_EQ(ReadOutput(files[0]).samples, standard.samples) << bits << " bits";
+        EXPECT_EQ(ReadOutput(files[2]).samples, standard.samples) << bits << " bits";
+        EXPECT_NE(ReadFileBytes(files[0]), ReadFileBytes(files[1])) << bits << " bits";
+        EXPECT_LE(ReadFileBytes(files[2]).size(), ReadFileBytes(files[1]).size()) << bits << " bits";
+    }
+    std::string output;
+    const std::string out = Folder() + "compression-tiny.png";
+    EXPECT_EQ(Host(RunArguments(Folder() + "compression-in.png", out, "--prm " + Quoted(prm) + " --compression tiny"),
+                   &output),
+              2);
+    EXPECT_NE(output.find("--compression takes fast, default or small, not \"tiny\""), std::string::npos) << output;
+    EXPECT_FALSE(Exists(out));
 }
 
 TEST(CommandLineTest, InterlacedAndPaletteInputsRunLikeTheirPlainTwins) {
