@@ -503,6 +503,27 @@ bool PngReader::ReadRows(const PngRowSink& sink, std::string* error) {
 
 // ---------------------------------------------------------------- writing
 
+// The three choices, measured with bench/png-encode.sh on generated
+// photograph-like RGB images (every hue, gradients, noise) at 1024 and 4096
+// pixels square, 8 and 16 bits, against the writer before (filter 0, zlib
+// level 6) and GEGL's png-save (libpng: a filter chosen per row, level 3):
+//   default  the per-row choice and our coder: 8 to 9 times the old speed at
+//            8 bits, 3.6 to 6.4 at 16 under Wine (2.9 to 6.8 natively);
+//            files 47 % smaller at 8 bits, 20 to 45 % at 16, and smaller
+//            than GEGL's: by 13 % at 8 bits, 0.4 to 4 % at 16. No zlib
+//            setting does both: its Huffman-only and RLE modes on the same
+//            rows come within 1 % of our sizes at a half to a third of our
+//            speed and are still larger than GEGL's at 16 bits (a block of
+//            theirs ends every 16K or 32K symbols, and its tables cost more
+//            than ours in 256 KB blocks); levels 1 to 3 are larger than RLE at
+//            8 bits, and at 16 larger than GEGL's or no faster than the old
+//            writer; 4 to 9 are slower than the old writer.
+//   fast     Up on every row and runs only: 1.1 to 1.3 times default's speed
+//            at 8 bits, 1.3 to 2.7 at 16; files 4 to 5 % larger.
+//   small    default with zlib level 9 as every block's rival: never larger
+//            than default, as large on photographs (up to 2 % smaller at 16
+//            bits), 17 to 45 % smaller on noise-free gradients (measured
+//            apart); 9 to 25 times slower.
 PngEncoding EncodingFor(PngCompression compression) {
     PngEncoding e;
     switch (compression) {

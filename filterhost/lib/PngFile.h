@@ -93,7 +93,7 @@ struct PngEncoding {
     int memLevel = 8;  // Zlib: its memory level, 1 to 9
 };
 
-// The settings behind each compression choice (measured; see PngFile.cpp).
+// The settings behind each compression choice (measured: see PngFile.cpp).
 PngEncoding EncodingFor(PngCompression compression);
 
 // Writes rows given as the file holds them (samples big-endian at 16 bits).
