@@ -14,7 +14,14 @@ case "$name" in
 esac
 dir="$top/build/$name"
 if [ ! -f "$dir/build.ninja" ]; then
+    # A configuration that failed (a compiler not yet installed) leaves a cache
+    # whose compiler flags are empty, and a later one would build on it
+    # unoptimised: every configuration starts from no cache.
+    rm -rf "$dir/CMakeCache.txt" "$dir/CMakeFiles"
     # shellcheck disable=SC2086
-    cmake -S "$top" -B "$dir" -G Ninja $toolchain "$@" >/dev/null
+    if ! cmake -S "$top" -B "$dir" -G Ninja $toolchain "$@" >/dev/null; then
+        rm -rf "$dir/CMakeCache.txt" "$dir/CMakeFiles"
+        exit 1
+    fi
 fi
 ninja -C "$dir" ${TAVIREL_QUIET_BUILD:+--quiet}
