@@ -1,5 +1,5 @@
 #!/bin/sh
-# bench/versus-gegl.sh [--rounds N] [--batch N] [SIDExBITS ...]
+# bench/versus-gegl.sh [--rounds N] [--batch N] [--host-bin DIR] [SIDExBITS ...]
 #
 # Whole processes, end to end, against a peer: our host (filterhost run of
 # Tavirel with the red-to-teal example settings, i686 build under Wine, one
@@ -19,15 +19,18 @@
 # Every output of ours is read back whole (chunks and stream checked) before
 # its figures count. Needs gegl (scripts/install-deps.sh installs it).
 # Defaults: 3 rounds, batches of 16 (--batch 0: no batch), 1024x8 1024x16
-# 4096x8 4096x16.
+# 4096x8 4096x16. --host-bin times the filterhost and Tavirel.8bf of another
+# build's bin folder (an older commit's, for a before-and-after table).
 set -eu
 top=$(cd "$(dirname "$0")/.." && pwd)
 rounds=3
 batch=16
+host_bin=""
 while [ $# -gt 0 ]; do
     case "$1" in
         --rounds) rounds=$2; shift 2 ;;
         --batch) batch=$2; shift 2 ;;
+        --host-bin) host_bin=$(cd "$2" && pwd); shift 2 ;;
         *) break ;;
     esac
 done
@@ -43,8 +46,9 @@ for tree in native i686; do
 done
 make="$top/build/native/bench/make-bench-png"
 prm="$top/build/native/examples/red-to-teal.prm"
-host="$top/build/i686/bin/filterhost"
-plugin="$top/build/i686/bin/Tavirel.8bf"
+host_bin=${host_bin:-$top/build/i686/bin}
+host="$host_bin/filterhost"
+plugin="$host_bin/Tavirel.8bf"
 work=$(mktemp -d "${TMPDIR:-/tmp}/versus-gegl.XXXXXX")
 trap 'rm -rf "$work"' EXIT
 trap 'exit 1' INT TERM
