@@ -245,15 +245,7 @@ int RunBatchCommand(const Arguments& args, const HostOptions& baseOptions, PngCo
         return 2;
     }
     std::vector<uint8_t> handleBytes;
-    if (args.Has("prm") && !HandleBytesFromParameterFile(args.Value("prm"), &handleBytes, &error)) {
-        Complain("%s", error.c_str());
-        return 2;
-    }
-    std::string why;
-    if (args.Has("parameters") && !ReadFileBytes(args.Value("parameters"), &handleBytes, &why)) {
-        Complain("cannot read the parameter handle file %s: %s", args.Value("parameters").c_str(), why.c_str());
-        return 2;
-    }
+    if (!HandleBytesFromArguments(args, &handleBytes)) return 2;
     PluginModule plugin;
     if (!plugin.Load(args.positional[0], &error, baseOptions.barClasses)) {
         Complain("%s", error.c_str());

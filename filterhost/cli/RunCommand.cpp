@@ -190,6 +190,20 @@ private:
 
 }  // namespace
 
+bool HandleBytesFromArguments(const Arguments& args, std::vector<uint8_t>* handleBytes) {
+    std::string error;
+    if (args.Has("prm") && !HandleBytesFromParameterFile(args.Value("prm"), handleBytes, &error)) {
+        Complain("%s", error.c_str());
+        return false;
+    }
+    std::string why;
+    if (args.Has("parameters") && !ReadFileBytes(args.Value("parameters"), handleBytes, &why)) {
+        Complain("cannot read the parameter handle file %s: %s", args.Value("parameters").c_str(), why.c_str());
+        return false;
+    }
+    return true;
+}
+
 bool ParseCompression(const std::string& text, PngCompression* compression) {
     const std::pair<const char*, PngCompression> names[] = {
         {"fast", PngCompression::Fast}, {"default", PngCompression::Default}, {"small", PngCompression::Small}};
@@ -307,15 +321,7 @@ int RunCommand(int argc, char** argv) {
 
     std::vector<uint8_t> handleBytes;
     const bool haveHandle = args.Has("prm") || args.Has("parameters");
-    if (args.Has("prm") && !HandleBytesFromParameterFile(args.Value("prm"), &handleBytes, &error)) {
-        Complain("%s", error.c_str());
-        return 2;
-    }
-    std::string why;
-    if (args.Has("parameters") && !ReadFileBytes(args.Value("parameters"), &handleBytes, &why)) {
-        Complain("cannot read the parameter handle file %s: %s", args.Value("parameters").c_str(), why.c_str());
-        return 2;
-    }
+    if (!HandleBytesFromArguments(args, &handleBytes)) return 2;
 
     int pickX = 0, pickY = 0;
     if (args.Has("screenshot-pick")) {

@@ -13,6 +13,7 @@
 #include "../lib/FilterSession.h"
 #include "../lib/ImageConversion.h"
 #include "../lib/UiDriver.h"
+#include "HostOptionsParser.h"
 
 namespace filterhost {
 
@@ -21,6 +22,9 @@ BOOL WINAPI OnConsoleBreak(DWORD event);
 
 bool ReadFileBytes(const std::string& path, std::vector<uint8_t>* bytes, std::string* why);
 bool HandleBytesFromParameterFile(const std::string& path, std::vector<uint8_t>* out, std::string* error);
+// The handle's bytes from --prm or --parameters (none when neither is given);
+// false, the reason told on standard error, when the file cannot be used.
+bool HandleBytesFromArguments(const Arguments& args, std::vector<uint8_t>* handleBytes);
 
 // Writes a file at the path it is given; false with the reason.
 using FileWriter = std::function<bool(const std::string& path, std::string* error)>;
