@@ -223,18 +223,6 @@ bool CheckBatch(const Arguments& args, const std::vector<std::string>& inputs, s
     return true;
 }
 
-// The host options for one file: the selection clipped to its image.
-HostOptions OptionsFor(const Document& document, HostOptions options) {
-    if (!options.useWholeImage) {
-        Rect& r = options.filterRect;
-        r.left = int16(std::clamp<int>(r.left, 0, document.width));
-        r.right = int16(std::clamp<int>(r.right, r.left, document.width));
-        r.top = int16(std::clamp<int>(r.top, 0, document.height));
-        r.bottom = int16(std::clamp<int>(r.bottom, r.top, document.height));
-    }
-    return options;
-}
-
 }  // namespace
 
 int RunBatchCommand(const Arguments& args, const HostOptions& baseOptions, PngCompression compression) {

@@ -190,6 +190,17 @@ private:
 
 }  // namespace
 
+HostOptions OptionsFor(const Document& document, HostOptions options) {
+    if (!options.useWholeImage) {  // the selection never reaches past the image
+        Rect& r = options.filterRect;
+        r.left = int16(std::clamp<int>(r.left, 0, document.width));
+        r.right = int16(std::clamp<int>(r.right, r.left, document.width));
+        r.top = int16(std::clamp<int>(r.top, 0, document.height));
+        r.bottom = int16(std::clamp<int>(r.bottom, r.top, document.height));
+    }
+    return options;
+}
+
 bool HandleBytesFromArguments(const Arguments& args, std::vector<uint8_t>* handleBytes) {
     std::string error;
     if (args.Has("prm") && !HandleBytesFromParameterFile(args.Value("prm"), handleBytes, &error)) {
@@ -334,13 +345,7 @@ int RunCommand(int argc, char** argv) {
         }
     }
 
-    if (!options.useWholeImage) {  // the selection never reaches past the image
-        Rect& r = options.filterRect;
-        r.left = int16(std::clamp<int>(r.left, 0, original.width));
-        r.right = int16(std::clamp<int>(r.right, r.left, original.width));
-        r.top = int16(std::clamp<int>(r.top, 0, original.height));
-        r.bottom = int16(std::clamp<int>(r.bottom, r.top, original.height));
-    }
+    options = OptionsFor(original, options);
 
     // --screenshot-pick answers the dialog itself, so it may run unseen.
     if (!haveHandle && DisplayIsUnseen() && !args.Has("screenshot-pick")) {

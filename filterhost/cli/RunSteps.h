@@ -37,6 +37,9 @@ bool WriteAtomically(const std::string& path, const DocumentPng& png, PngCompres
 // fast, default or small; false for any other text.
 bool ParseCompression(const std::string& text, PngCompression* compression);
 
+// The host options for one document: the selection clipped to its image.
+HostOptions OptionsFor(const Document& document, HostOptions options);
+
 int DocumentMode(const Document& document, const HostOptions& options);
 int DocumentDepth(const Document& document, const HostOptions& options);
 std::string ResultMeaning(int result, const std::vector<UiEvent>& events);

@@ -19,6 +19,20 @@ bool HasOriginShape(const Document& d, const PngOrigin& origin) {
            d.depth == origin.bits && d.data.size() == d.rowBytes() * size_t(d.height);
 }
 
+// Whether a result and its original can still be written as the file they
+// came from; false with the reason.
+bool FitsOrigin(const Document& result, const Document& original, const PngOrigin& origin, std::string* why) {
+    if (!HasOriginShape(result, origin) || !HasOriginShape(original, origin)) {
+        *why = "the document no longer has the original's shape";
+        return false;
+    }
+    if (origin.bits == 16 && origin.otherValue.size() * 8 < size_t(origin.width) * origin.height * origin.channels) {
+        *why = "the original's 16-bit values are missing";
+        return false;
+    }
+    return true;
+}
+
 // A 16-bit result sample's file value: the value it was read with while the
 // run left it alone (of the two file values its host value stands for, the
 // bit says which), else the host value's own.
@@ -92,12 +106,9 @@ bool ReadPngDocument(const std::string& path, Document* document, PngOrigin* ori
 bool WritePng(const std::string& path, const DocumentPng& png, std::string* error, PngCompression compression) {
     const Document &result = png.result, &original = png.original;
     const PngOrigin& origin = png.origin;
-    if (!HasOriginShape(result, origin) || !HasOriginShape(original, origin)) {
-        *error = "cannot write " + path + ": the document no longer has the original's shape";
-        return false;
-    }
-    if (origin.bits == 16 && origin.otherValue.size() * 8 < size_t(origin.width) * origin.height * origin.channels) {
-        *error = "cannot write " + path + ": the original's 16-bit values are missing";
+    std::string why;
+    if (!FitsOrigin(result, original, origin, &why)) {
+        *error = "cannot write " + path + ": " + why;
         return false;
     }
     PngWriter writer(compression);
@@ -128,14 +139,7 @@ bool WritePng(const std::string& path, const DocumentPng& png, std::string* erro
 
 bool PngRowsFromResult(Document* result, const Document& original, const PngOrigin& origin, PngRows* rows,
                        std::string* error) {
-    if (!HasOriginShape(*result, origin) || !HasOriginShape(original, origin)) {
-        *error = "the result no longer has the original's shape";
-        return false;
-    }
-    if (origin.bits == 16 && origin.otherValue.size() * 8 < size_t(origin.width) * origin.height * origin.channels) {
-        *error = "the original's 16-bit values are missing";
-        return false;
-    }
+    if (!FitsOrigin(*result, original, origin, error)) return false;
     if (origin.bits == 16) {
         // Each sample's two bytes become its file value's, big-endian, in place.
         uint8_t* bytes = result->data.data();
