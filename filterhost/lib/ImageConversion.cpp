@@ -33,11 +33,26 @@ bool FitsOrigin(const Document& result, const Document& original, const PngOrigi
     return true;
 }
 
-// A 16-bit result sample's file value: the value it was read with while the
-// run left it alone (of the two file values its host value stands for, the
-// bit says which), else the host value's own.
-uint16_t ResultFileValue16(uint16_t now, uint16_t before, bool other) {
-    return now == before && other ? OtherFileValue16(now) : FileFromHost16(now);
+// Whether a file value is the other of the two its host value stands for.
+inline bool IsOtherFileValue(uint16_t v) { return v != FileFromHost16(HostFromFile16(v)); }
+
+// n file samples, the first of them sample `first` of the image, into host
+// values at `to`, and each one's bit into `other` (whose bits start cleared).
+// Whole bytes of bits are gathered eight samples at a time.
+void ReadRow16(const uint16_t* s, size_t n, size_t first, uint16_t* to, uint8_t* other) {
+    for (size_t k = 0; k < n; ++k) to[k] = HostFromFile16(s[k]);
+    size_t k = 0;
+    for (; k < n && ((first + k) & 7) != 0; ++k)
+        other[(first + k) >> 3] =
+            uint8_t(other[(first + k) >> 3] | unsigned(IsOtherFileValue(s[k])) << ((first + k) & 7));
+    for (; k + 8 <= n; k += 8) {
+        unsigned bits = 0;
+        for (unsigned j = 0; j < 8; ++j) bits |= unsigned(IsOtherFileValue(s[k + j])) << j;
+        other[(first + k) >> 3] = uint8_t(bits);
+    }
+    for (; k < n; ++k)
+        other[(first + k) >> 3] =
+            uint8_t(other[(first + k) >> 3] | unsigned(IsOtherFileValue(s[k])) << ((first + k) & 7));
 }
 
 }  // namespace
@@ -92,13 +107,10 @@ bool ReadPngDocument(const std::string& path, Document* document, PngOrigin* ori
     return reader.ReadRows(
         [&](int y, int x0, int step, int count, const uint16_t* s) {
             size_t i = (size_t(y) * width + size_t(x0)) * channels;
-            for (int p = 0; p < count; ++p, i += size_t(step - 1) * channels) {
-                for (size_t c = 0; c < channels; ++c, ++i, ++s) {
-                    const uint16_t h = HostFromFile16(*s);
-                    base[i] = h;
-                    if (*s != FileFromHost16(h)) other[i >> 3] = uint8_t(other[i >> 3] | 1u << (i & 7));
-                }
-            }
+            if (step == 1) return ReadRow16(s, size_t(count) * channels, i, base + i, other);
+            // A pass of an interlaced file: each pixel's samples on their own.
+            for (int p = 0; p < count; ++p, i += size_t(step) * channels, s += channels)
+                ReadRow16(s, channels, i, base + i, other);
         },
         error);
 }

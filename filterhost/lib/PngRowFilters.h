@@ -1,5 +1,5 @@
-// The five PNG row filters as the writer applies them, and the per-row choice
-// among them.
+// The five PNG row filters as the writer applies them and the reader undoes
+// them, and the writer's per-row choice among them.
 //
 // A filter replaces each byte x of a row by x minus a prediction from bytes
 // already known to the reader: a, the byte bpp to the left (bpp = bytes a
@@ -38,6 +38,11 @@ struct PngRowPair {
 // Writes the n filtered bytes to out (not overlapping the rows) and returns
 // the sum of their magnitudes as signed bytes.
 uint64_t FilterRow(PngFilterType type, const PngRowPair& rows, uint8_t* out);
+
+// Undoes a filter in place: row (n filtered bytes, bpp zero bytes in front)
+// becomes the row's bytes, given the row above already undone (bpp zero bytes
+// in front). False for a type PNG does not have, the row untouched.
+bool UnfilterRow(uint8_t type, uint8_t* row, const uint8_t* above, size_t n, size_t bpp);
 
 // Filters the row every way into candidates[0..4] (n bytes each) and returns
 // the type of the smallest sum of magnitudes, the lower type on a tie.
