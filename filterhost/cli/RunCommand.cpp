@@ -4,6 +4,8 @@
 #include <cstdio>
 #include <cstring>
 #include <algorithm>
+#include <memory>
+#include <thread>
 #include <utility>
 
 #include "../../plugin/persistence/ParameterCodec.h"
@@ -245,11 +247,12 @@ bool WriteAtomically(const std::string& path, const FileWriter& write, std::stri
     return true;
 }
 
-bool WriteAtomically(const std::string& path, const DocumentPng& png, PngCompression compression, std::string* error) {
+bool WriteAtomically(const std::string& path, const PngRows& rows, PngCompression compression, int threads,
+                     std::string* error) {
     return WriteAtomically(
         path,
-        [&png, compression](const std::string& temporary, std::string* why) {
-            return WritePng(temporary, png, why, compression);
+        [&rows, compression, threads](const std::string& temporary, std::string* why) {
+            return WritePngRows(temporary, rows, why, compression, threads);
         },
         error);
 }
@@ -372,7 +375,10 @@ int RunCommand(int argc, char** argv) {
     UiDriver driver;
     if (args.Has("screenshot")) driver.SetDialogScreenshotPath(args.Value("screenshot"));
     if (args.Has("screenshot-pick")) driver.SetDialogPick(pickX, pickY, original.width, original.height);
-    FilterSession session(plugin, std::move(original), options);
+    // Ended before the result is written, so that the document before the
+    // run is gone by then.
+    auto ownSession = std::make_unique<FilterSession>(plugin, std::move(original), options);
+    FilterSession& session = *ownSession;
     if (haveHandle) session.SetParameters(NewHandleWithBytes(handleBytes));
     const int16 result = haveHandle ? session.RunRepeatFlow() : session.RunMenuFlow();
 
@@ -393,8 +399,17 @@ int RunCommand(int argc, char** argv) {
         PrintMessages(driver.Events(), stderr);
         return 1;
     }
-    if (!WriteAtomically(outputPath, PngFromDocument(session.document(), session.previousDocument(), inputPng),
-                         compression, &error)) {
+    // The result as its file's rows, coded on every processor the machine has.
+    Document filtered = session.TakeDocument();
+    PngRows rows;
+    if (!PngRowsFromResult(&filtered, session.previousDocument(), inputPng, &rows, &error)) {
+        Complain("cannot write %s: %s", outputPath.c_str(), error.c_str());
+        return 2;
+    }
+    ownSession.reset();
+    inputPng = PngOrigin();
+    const int threads = int(std::clamp(std::thread::hardware_concurrency(), 1u, 8u));
+    if (!WriteAtomically(outputPath, rows, compression, threads, &error)) {
         Complain("%s", error.c_str());
         return AbortRequested() ? 1 : 2;
     }

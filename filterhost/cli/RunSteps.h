@@ -32,7 +32,9 @@ using FileWriter = std::function<bool(const std::string& path, std::string* erro
 // The file written under a temporary name beside path and moved into place;
 // nothing left behind on any failure or abort.
 bool WriteAtomically(const std::string& path, const FileWriter& write, std::string* error);
-bool WriteAtomically(const std::string& path, const DocumentPng& png, PngCompression compression, std::string* error);
+// A result's rows, their compressed stream coded in up to `threads` parts side by side.
+bool WriteAtomically(const std::string& path, const PngRows& rows, PngCompression compression, int threads,
+                     std::string* error);
 
 // fast, default or small; false for any other text.
 bool ParseCompression(const std::string& text, PngCompression* compression);

@@ -172,17 +172,15 @@ bool PngRowsFromResult(Document* result, const Document& original, const PngOrig
     return true;
 }
 
-bool WritePngRows(const std::string& path, const PngRows& rows, std::string* error, PngCompression compression) {
+bool WritePngRows(const std::string& path, const PngRows& rows, std::string* error, PngCompression compression,
+                  int threads) {
     PngWriter writer(compression);
     if (!writer.Open(path, rows.width, rows.height, rows.channels, rows.bits, error)) return false;
-    const size_t rowBytes = writer.rowBytes();
-    if (rows.bytes.size() != rowBytes * size_t(rows.height)) {
+    if (rows.bytes.size() != writer.rowBytes() * size_t(rows.height)) {
         *error = "cannot write " + path + ": the rows do not fill the image";
         return false;
     }
-    for (int y = 0; y < rows.height; ++y)
-        if (!writer.WriteRow(rows.bytes.data() + size_t(y) * rowBytes, error)) return false;
-    return writer.Finish(error);
+    return writer.WriteRows(rows.bytes.data(), threads, error) && writer.Finish(error);
 }
 
 }  // namespace filterhost

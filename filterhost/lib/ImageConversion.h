@@ -63,7 +63,9 @@ struct PngRows {
 bool PngRowsFromResult(Document* result, const Document& original, const PngOrigin& origin, PngRows* rows,
                        std::string* error);
 
+// threads: how many parts the compressed stream may be coded in side by side
+// (PngWriter::WriteRows).
 bool WritePngRows(const std::string& path, const PngRows& rows, std::string* error,
-                  PngCompression compression = PngCompression::Default);
+                  PngCompression compression = PngCompression::Default, int threads = 1);
 
 }  // namespace filterhost

@@ -7,7 +7,10 @@
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
+#include <atomic>
+#include <memory>
 #include <new>
+#include <thread>
 
 #include "FilePaths.h"
 #include "RowDeflater.h"
@@ -530,6 +533,103 @@ PngEncoding EncodingFor(PngCompression compression) {
     return e;
 }
 
+namespace {
+
+// The writer's rows while it filters them: the row being written and the one
+// before it as given, each after bpp zero bytes (the filters' left neighbours
+// of the first pixel); and the filtered row, one per filter type when each
+// row chooses, each after its filter type byte.
+class RowFilterScratch {
+public:
+    bool Allocate(const PngEncoding& encoding, size_t rowBytes, size_t bpp) {
+        encoding_ = &encoding;
+        rowBytes_ = rowBytes, bpp_ = bpp;
+        const int copies = encoding.perRow ? kPngFilterTypes : 1;
+        const size_t rawRow = bpp + rowBytes, filteredRow = 1 + rowBytes;
+        try {
+            raw_.assign(2 * rawRow, 0);
+            filtered_.resize(copies * filteredRow);
+        } catch (const std::bad_alloc&) {
+            return false;
+        }
+        current_ = raw_.data() + bpp;
+        previous_ = raw_.data() + rawRow + bpp;
+        for (int i = 0; i < copies; ++i) {
+            candidates_[i] = filtered_.data() + i * filteredRow + 1;
+            candidates_[i][-1] = uint8_t(encoding.perRow ? i : int(encoding.filter));
+        }
+        return true;
+    }
+    // The row above the next one, for a part that starts below the image's top.
+    void SetAbove(const uint8_t* row) { std::memcpy(previous_, row, rowBytes_); }
+    // The row filtered: its filter type byte and then its bytes.
+    const uint8_t* Filter(const uint8_t* row) {
+        std::memcpy(current_, row, rowBytes_);
+        const PngRowPair pair{current_, previous_, rowBytes_, bpp_};
+        const uint8_t* filtered = candidates_[0];
+        if (encoding_->perRow)
+            filtered = candidates_[int(ChooseRowFilter(pair, candidates_))];
+        else
+            FilterRow(encoding_->filter, pair, candidates_[0]);
+        std::swap(current_, previous_);
+        return filtered - 1;
+    }
+
+private:
+    const PngEncoding* encoding_ = nullptr;
+    size_t rowBytes_ = 0, bpp_ = 0;
+    std::vector<uint8_t> raw_, filtered_;
+    uint8_t *current_ = nullptr, *previous_ = nullptr;
+    uint8_t* candidates_[kPngFilterTypes] = {};
+};
+
+// One part of a stream coded on a thread of its own: rows first..end of the
+// image, the row above first given, its compressed bytes collected here.
+struct StreamPart {
+    const PngEncoding* encoding = nullptr;
+    const uint8_t* rows = nullptr;  // the whole image's rows, back to back
+    size_t rowBytes = 0, bpp = 0;
+    int sampleBytes = 1;
+    int first = 0, end = 0;
+    // Results: false when memory ran short.
+    bool ok = false;
+    std::vector<std::vector<uint8_t>> out;  // a piece a block: no vector grows by copying
+    uint32_t adler = 1;
+    uint64_t length = 0;  // bytes taken, filter type bytes included
+
+    void Code() {
+        RowFilterScratch scratch;
+        RowDeflater deflater;
+        if (!scratch.Allocate(*encoding, rowBytes, bpp) ||
+            !deflater.Open(encoding->rows, 1 + rowBytes, sampleBytes, first == 0))
+            return;
+        if (first > 0) scratch.SetAbove(rows + size_t(first - 1) * rowBytes);
+        try {
+            for (int y = first; y < end; ++y) {
+                const uint8_t* data = scratch.Filter(rows + size_t(y) * rowBytes);
+                size_t n = 1 + rowBytes;
+                while (n > 0) {
+                    const size_t took = deflater.Take(data, n);
+                    data += took, n -= took;
+                    if (!deflater.full()) break;
+                    deflater.CodeBlock(false);
+                    out.emplace_back(deflater.output(), deflater.output() + deflater.outputSize());
+                    deflater.ClearOutput();
+                }
+            }
+            deflater.EndPart();
+            out.emplace_back(deflater.output(), deflater.output() + deflater.outputSize());
+        } catch (const std::bad_alloc&) {
+            return;
+        }
+        adler = deflater.adler();
+        length = uint64_t(end - first) * (1 + rowBytes);
+        ok = true;
+    }
+};
+
+}  // namespace
+
 struct PngWriter::State {
     std::string path;
     std::FILE* file = nullptr;
@@ -539,19 +639,15 @@ struct PngWriter::State {
     PngEncoding encoding;
     int width = 0, height = 0, rows = 0;
     size_t rowBytes = 0, bpp = 0;
+    int sampleBytes = 1;
     bool open = false;  // rows may come (Open succeeded, Finish not yet called)
     RowDeflater rowDeflater;
     z_stream zs{};
     bool zlibOpen = false;
     std::vector<uint8_t> out;
 
-    // Scratch rows, allocated at Open: the row being written and the one
-    // before it as given, each after bpp zero bytes (the filters' left
-    // neighbours of the first pixel); and the filtered row, one per filter
-    // type when each row chooses, each after its filter type byte.
-    std::vector<uint8_t> rawRows, filtered;
-    uint8_t *current = nullptr, *previous = nullptr;
-    uint8_t* candidates[kPngFilterTypes] = {};  // each filter's row, after its type byte
+    RowFilterScratch scratch;  // allocated at Open
+    bool streamEnded = false;  // WriteRows has ended the compressed stream
 
     uint32_t idatLimit;
     bool chunkOpen = false;
@@ -681,32 +777,27 @@ bool PngWriter::Open(const std::string& path, int width, int height, int channel
         return false;
     }
     s.width = width, s.height = height;
-    s.bpp = size_t(channels) * (bits / 8);
+    s.sampleBytes = bits / 8;
+    s.bpp = size_t(channels) * size_t(s.sampleBytes);
     s.rowBytes = size_t(width) * s.bpp;
     const PngEncoding& e = s.encoding;
-    const int copies = e.perRow ? kPngFilterTypes : 1;
-    const size_t rawRow = s.bpp + s.rowBytes, filteredRow = 1 + s.rowBytes;
     if (s.rowBytes > PTRDIFF_MAX / 8) {
         *error = "cannot write " + s.path + ": its rows are too long for this host";
         return false;
     }
+    bool allocated = s.scratch.Allocate(e, s.rowBytes, s.bpp);
     try {
         s.out.resize(kOutputPiece);
-        s.rawRows.assign(2 * rawRow, 0);
-        s.filtered.resize(copies * filteredRow);
     } catch (const std::bad_alloc&) {
+        allocated = false;
+    }
+    if (!allocated) {
         *error = "out of memory for the rows of " + s.path;
         return false;
     }
-    s.current = s.rawRows.data() + s.bpp;
-    s.previous = s.rawRows.data() + rawRow + s.bpp;
-    for (int i = 0; i < copies; ++i) {
-        s.candidates[i] = s.filtered.data() + i * filteredRow + 1;
-        s.candidates[i][-1] = uint8_t(e.perRow ? i : int(e.filter));
-    }
     static const int kStrategy[4] = {Z_DEFAULT_STRATEGY, Z_FILTERED, Z_RLE, Z_HUFFMAN_ONLY};
     if (e.deflater == PngDeflater::Rows) {
-        if (!s.rowDeflater.Open(e.rows, 1 + s.rowBytes, bits / 8)) {
+        if (!s.rowDeflater.Open(e.rows, 1 + s.rowBytes, s.sampleBytes)) {
             *error = "out of memory for the compressor of " + s.path;
             return false;
         }
@@ -743,15 +834,86 @@ bool PngWriter::WriteRow(const uint8_t* row, std::string* error) {
         return false;
     }
     ++s.rows;
-    std::memcpy(s.current, row, s.rowBytes);
-    const PngRowPair pair{s.current, s.previous, s.rowBytes, s.bpp};
-    const uint8_t* filtered = s.candidates[0];
-    if (s.encoding.perRow)
-        filtered = s.candidates[int(ChooseRowFilter(pair, s.candidates))];
-    else
-        FilterRow(s.encoding.filter, pair, s.candidates[0]);
-    std::swap(s.current, s.previous);
-    return s.Deflate(filtered - 1, 1 + s.rowBytes, Z_NO_FLUSH, error);
+    return s.Deflate(s.scratch.Filter(row), 1 + s.rowBytes, Z_NO_FLUSH, error);
+}
+
+bool PngWriter::WriteRows(const uint8_t* rows, int threads, std::string* error) {
+    State& s = *state_;
+    if (!s.open || s.rows != 0) {
+        *error = "cannot write " + s.path + ": rows were written already";
+        return false;
+    }
+    // The parts follow from the image and the encoding alone, so a file is
+    // the same whatever number of threads wrote it. A part has 16 rows at
+    // least: below that its fresh window and block tables would cost more.
+    const uint64_t bytes = uint64_t(s.height) * (1 + s.rowBytes);
+    const size_t partBytes = s.encoding.partBytes;
+    const int parts = s.encoding.deflater != PngDeflater::Rows || partBytes == 0
+                          ? 1
+                          : int(std::max<uint64_t>(1, std::min<uint64_t>(bytes / partBytes, uint64_t(s.height) / 16)));
+    if (parts == 1) {
+        for (int y = 0; y < s.height; ++y)
+            if (!WriteRow(rows + size_t(y) * s.rowBytes, error)) return false;
+        return true;
+    }
+    // Threads take the next part not yet taken; this one also writes the
+    // coded parts out in order as they become ready, and lets each go.
+    std::vector<StreamPart> coded(static_cast<size_t>(parts));
+    std::unique_ptr<std::atomic<bool>[]> ready(new std::atomic<bool>[size_t(parts)]);
+    for (int k = 0; k < parts; ++k) {
+        StreamPart& part = coded[size_t(k)];
+        part.encoding = &s.encoding;
+        part.rows = rows, part.rowBytes = s.rowBytes, part.bpp = s.bpp;
+        part.sampleBytes = s.sampleBytes;
+        part.first = int(int64_t(s.height) * k / parts), part.end = int(int64_t(s.height) * (k + 1) / parts);
+        ready[size_t(k)] = false;
+    }
+    std::atomic<int> next{0};
+    const auto codeParts = [&coded, &ready, &next, parts](bool once) {
+        for (int k; (k = next.fetch_add(1)) < parts;) {
+            coded[size_t(k)].Code();
+            ready[size_t(k)].store(true, std::memory_order_release);
+            if (once) return;
+        }
+    };
+    std::vector<std::thread> helpers;
+    for (int t = 1; t < std::min(threads, parts); ++t) {
+        try {
+            helpers.emplace_back(codeParts, false);
+        } catch (const std::system_error&) {
+            break;  // no more threads to be had: fewer code the parts
+        }
+    }
+    uint32_t adler = 1;
+    bool ok = true;
+    int written = 0;
+    const auto writeReady = [&]() {
+        for (; ok && written < parts && ready[size_t(written)].load(std::memory_order_acquire); ++written) {
+            StreamPart& part = coded[size_t(written)];
+            if (!part.ok) {
+                *error = "out of memory for the compressor of " + s.path;
+                ok = false;
+                break;
+            }
+            for (const std::vector<uint8_t>& piece : part.out)
+                if (ok) ok = s.Emit(piece.data(), piece.size(), error);
+            adler = written == 0 ? part.adler : uint32_t(adler32_combine(adler, part.adler, z_off_t(part.length)));
+            part.out = std::vector<std::vector<uint8_t>>();
+        }
+    };
+    while (ok && next.load() < parts) {
+        codeParts(true);
+        writeReady();
+    }
+    if (!ok) next.store(parts);  // the helpers take no new part
+    for (std::thread& t : helpers) t.join();
+    writeReady();
+    if (!ok) return false;
+    const std::vector<uint8_t> end = RowDeflater::StreamEnd(adler);
+    if (!s.Emit(end.data(), end.size(), error)) return false;
+    s.rows = s.height;
+    s.streamEnded = true;
+    return true;
 }
 
 bool PngWriter::Finish(std::string* error) {
@@ -761,7 +923,7 @@ bool PngWriter::Finish(std::string* error) {
         return false;
     }
     s.open = false;
-    if (!s.Deflate(nullptr, 0, Z_FINISH, error)) return false;
+    if (!s.streamEnded && !s.Deflate(nullptr, 0, Z_FINISH, error)) return false;
     if (s.zlibOpen) deflateEnd(&s.zs);
     s.zlibOpen = false;
     if (s.chunkOpen && !s.CloseIdat(error)) return false;

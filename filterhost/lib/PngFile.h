@@ -91,6 +91,10 @@ struct PngEncoding {
     int level = 6;             // Zlib: deflate's level, 0 (stored) to 9
     PngStrategy strategy = PngStrategy::Default;
     int memLevel = 8;  // Zlib: its memory level, 1 to 9
+    // Rows: an image of more input than this is coded in parts of about this
+    // many bytes (whole rows, 16 at least), which threads can code side by
+    // side (PngWriter::WriteRows); 0 keeps one stream.
+    size_t partBytes = size_t(8) << 20;
 };
 
 // The settings behind each compression choice (measured: see PngFile.cpp).
@@ -110,6 +114,13 @@ public:
     bool Open(const std::string& path, int width, int height, int channels, int bits, std::string* error);
     size_t rowBytes() const;
     bool WriteRow(const uint8_t* row, std::string* error);
+    // Every row at once, rows back to back, instead of WriteRow: with our
+    // coder and an image past the encoding's partBytes, its stream coded in
+    // parts (row ranges whose copies do not reach back into the part before)
+    // by up to `threads` threads, the file the same for any number of them;
+    // else row by row, as WriteRow would. A coded part is held until the
+    // parts before it are written.
+    bool WriteRows(const uint8_t* rows, int threads, std::string* error);
     // After the last row: the stream's end, IEND, and the file closed.
     bool Finish(std::string* error);
     // The file in memory when Open had no path.

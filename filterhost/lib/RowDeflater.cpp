@@ -87,7 +87,7 @@ struct RowDeflater::Rival {
 RowDeflater::RowDeflater() = default;
 RowDeflater::~RowDeflater() = default;
 
-bool RowDeflater::Open(const RowDeflaterSettings& settings, size_t rowLength, int sampleBytes) {
+bool RowDeflater::Open(const RowDeflaterSettings& settings, size_t rowLength, int sampleBytes, bool zlibHeader) {
     settings_ = settings;
     blockBytes_ = std::clamp<size_t>(settings.blockBytes, 16, size_t(1) << 30);
     rowLength_ = std::max<size_t>(rowLength, 1);
@@ -123,6 +123,7 @@ bool RowDeflater::Open(const RowDeflaterSettings& settings, size_t rowLength, in
         return false;
     }
     put_ = out_.data();
+    if (!zlibHeader) return true;
     // CMF: deflate with a 32 KB window; FLG: "fast" compression, and check
     // bits that make CMF * 256 + FLG a multiple of 31.
     *put_++ = 0x78;
@@ -401,6 +402,25 @@ bool RowDeflater::CodeRival(bool final, size_t* bytes) {
     return zs.avail_in == 0 && (final ? status == Z_STREAM_END : status == Z_OK && zs.avail_out > 0);
 }
 
+void RowDeflater::PadToByte() {
+    if (bitCount_ == 0) return;
+    PutBits(0, 3);  // BFINAL 0, BTYPE 00
+    if (bitCount_ > 0) PutBits(0, 8 - bitCount_);
+    PutBits(0, 16);       // LEN 0
+    PutBits(0xFFFF, 16);  // NLEN
+}
+
+void RowDeflater::EndPart() {
+    if (fill_ > 0) CodeBlock(false);
+    PadToByte();
+}
+
+std::vector<uint8_t> RowDeflater::StreamEnd(uint32_t adler) {
+    // A final fixed-code block holding only its end code: BFINAL 1, BTYPE 01
+    // and seven 0 bits, then the checksum, most significant byte first.
+    return {0x03, 0x00, uint8_t(adler >> 24), uint8_t(adler >> 16), uint8_t(adler >> 8), uint8_t(adler)};
+}
+
 void RowDeflater::CodeBlock(bool final) {
     copies_.clear();
     std::fill(literalCounts_ + 256, literalCounts_ + 286, 0);
@@ -424,12 +444,7 @@ void RowDeflater::CodeBlock(bool final) {
     const uint64_t toByte = bitCount_ == 0 ? 0 : 3 + 7 + 32;
     if (rival_ && CodeRival(final, &rivalBytes) &&
         8 * uint64_t(rivalBytes) + toByte < std::min(huffmanSize, storedSize)) {
-        if (bitCount_ != 0) {
-            PutBits(0, 3);  // BFINAL 0, BTYPE 00
-            if (bitCount_ > 0) PutBits(0, 8 - bitCount_);
-            PutBits(0, 16);
-            PutBits(0xFFFF, 16);
-        }
+        PadToByte();
         std::memcpy(put_, rival_->out.data(), rivalBytes);
         put_ += rivalBytes;
     } else if (huffmanSize < storedSize) {

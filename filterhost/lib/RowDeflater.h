@@ -18,7 +18,12 @@
 //
 // Blocks are large (blockBytes of input), so the code tables sent with each
 // cost little; a block whose coded size would pass its stored size is
-// stored. For the smallest files each block can also be handed to zlib (a
+// stored. A stream may also be coded in parts side by side (each part a
+// row range, its copies reaching no further back than its own start): the
+// first part opened with the zlib header and the others without, every part
+// ended by EndPart on a byte, the parts' output put one after another, and
+// StreamEnd closing the stream with the checksum of all of them. For the
+// smallest files each block can also be handed to zlib (a
 // raw deflate of the block, with the stream's last 32 KB as its dictionary)
 // and the shorter of the two codings kept: zlib's long searches find what
 // ours cannot in drawn and synthetic images, at many times the time. The
@@ -50,8 +55,8 @@ public:
     // Scratch for the blocks, allocated here only; false when memory is
     // short. rowLength: the bytes of a filtered row with its filter type byte;
     // sampleBytes: 1 or 2, the image's bytes a sample. The zlib header is the
-    // first output.
-    bool Open(const RowDeflaterSettings& settings, size_t rowLength, int sampleBytes);
+    // first output unless zlibHeader is false (a part after the first).
+    bool Open(const RowDeflaterSettings& settings, size_t rowLength, int sampleBytes, bool zlibHeader = true);
     // Copies up to n bytes into the block; returns how many it took, fewer
     // than n when the block fills. Then full() holds until CodeBlock.
     size_t Take(const uint8_t* data, size_t n);
@@ -62,6 +67,16 @@ public:
     const uint8_t* output() const { return out_.data(); }
     size_t outputSize() const { return size_t(put_ - out_.data()); }
     void ClearOutput();
+
+    // Ends a part of a stream: the bytes taken since the last block coded as
+    // a block that is not the final one, then the stream padded to a byte
+    // (an empty stored block when it is not on one already).
+    void EndPart();
+    // The Adler-32 of every byte taken (zlib's adler32_combine joins parts').
+    uint32_t adler() const { return adler_; }
+    // The bytes that end a stream whose parts all ended with EndPart: an
+    // empty final block and the checksum adler.
+    static std::vector<uint8_t> StreamEnd(uint32_t adler);
 
 private:
     struct Copy {
@@ -87,6 +102,7 @@ private:
     void PutBits(uint32_t value, int n);
     void PutHuffmanBlock(bool final);
     void PutStoredBlocks(bool final);
+    void PadToByte();  // by an empty stored block, when not on a byte
 
     RowDeflaterSettings settings_;
     size_t blockBytes_ = 0, fill_ = 0;

@@ -183,6 +183,67 @@ TEST(PngFileTest, EveryFilterAndCompressionRoundTrips) {
     }
 }
 
+// The image's rows as the file holds them: samples big-endian at 16 bits.
+Bytes FileRows(const PngImage& image) {
+    Bytes rows;
+    for (uint16_t v : image.samples) {
+        if (image.bits == 16) rows.push_back(uint8_t(v >> 8));
+        rows.push_back(uint8_t(v));
+    }
+    return rows;
+}
+
+Bytes EncodeInParts(const PngImage& image, const PngEncoding& encoding, int threads) {
+    PngWriter writer(encoding);
+    std::string error;
+    const Bytes rows = FileRows(image);
+    EXPECT_TRUE(writer.Open("", image.width, image.height, image.channels, image.bits, &error)) << error;
+    EXPECT_TRUE(writer.WriteRows(rows.data(), threads, &error)) << error;
+    EXPECT_TRUE(writer.Finish(&error)) << error;
+    return writer.bytes();
+}
+
+// A stream coded in parts is one stream: zlib (our reader) and stb read
+// every sample back and check its one checksum. The parts follow from the
+// image alone, so any number of threads writes the same file; an image
+// within one part is the row-by-row file byte for byte.
+TEST(PngFileTest, PartsCodedSideBySideMakeOneStream) {
+    PngEncoding smallParts;
+    smallParts.rows.blockBytes = 100;
+    smallParts.partBytes = 3000;
+    PngEncoding withRival = smallParts;
+    withRival.rows.rivalLevel = 9;
+    PngEncoding onePart = smallParts;
+    onePart.partBytes = 0;
+    for (const PngEncoding& encoding : {smallParts, withRival, onePart, EncodingFor(PngCompression::Fast)}) {
+        for (int bits : {8, 16}) {
+            for (int channels : {3, 4}) {
+                const PngImage image = GradientImage(67, 300, channels, bits, 3, uint64_t(bits + channels));
+                const Bytes rowByRow = EncodePng(image, encoding);
+                const Bytes oneThread = EncodeInParts(image, encoding, 1);
+                const std::string what = std::to_string(channels) + " channels at " + std::to_string(bits) +
+                                         " bits, parts of " + std::to_string(encoding.partBytes) + " bytes";
+                if (encoding.partBytes == 3000) {
+                    EXPECT_NE(oneThread, rowByRow) << what << ": no parts were made";
+                } else {
+                    EXPECT_EQ(oneThread, rowByRow) << what;
+                }
+                EXPECT_EQ(ReadBack(oneThread, "parts.png").samples, image.samples) << what;
+                EXPECT_EQ(StbSamples(oneThread, bits), image.samples) << what;
+                for (int threads : {2, 3, 9}) EXPECT_EQ(EncodeInParts(image, encoding, threads), oneThread) << what;
+            }
+        }
+    }
+    // Rows once only: WriteRows after WriteRow is refused.
+    const PngImage image = GradientImage(5, 80, 3, 8, 3, 1);
+    const Bytes rows = FileRows(image);
+    PngWriter writer;
+    std::string error;
+    ASSERT_TRUE(writer.Open("", 5, 80, 3, 8, &error)) << error;
+    ASSERT_TRUE(writer.WriteRow(rows.data(), &error)) << error;
+    EXPECT_FALSE(writer.WriteRows(rows.data(), 2, &error));
+}
+
 TEST(PngFileTest, RowsHoldTheFilterAsked) {
     // Inflating the image data shows each row's filter type byte: the forced
     // one on every row, and a choice that is not always the same.
