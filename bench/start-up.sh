@@ -24,14 +24,7 @@ while [ $# -gt 0 ]; do
     esac
 done
 
-for tree in native i686; do
-    if [ -f "$top/build/$tree/build.ninja" ]; then
-        ninja -C "$top/build/$tree" --quiet $([ $tree = native ] && echo make-bench-png examples ||
-            echo filterhost Tavirel) >/dev/null
-    else
-        TAVIREL_QUIET_BUILD=1 "$top/scripts/build.sh" "$tree" >/dev/null
-    fi
-done
+"$top/bench/build-host-trees.sh"
 bin="$top/build/i686/bin"
 make="$top/build/native/bench/make-bench-png"
 prm="$top/build/native/examples/red-to-teal.prm"

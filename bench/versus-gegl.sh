@@ -40,13 +40,7 @@ done
 cases=${*:-1024x8 1024x16 4096x8 4096x16}
 command -v gegl >/dev/null || { echo "versus-gegl: gegl is not installed (scripts/install-deps.sh)" >&2; exit 2; }
 
-for tree in native i686; do
-    if [ -f "$top/build/$tree/build.ninja" ]; then
-        ninja -C "$top/build/$tree" --quiet $([ $tree = native ] && echo make-bench-png examples || echo filterhost Tavirel) >/dev/null
-    else
-        TAVIREL_QUIET_BUILD=1 "$top/scripts/build.sh" "$tree" >/dev/null
-    fi
-done
+"$top/bench/build-host-trees.sh"
 make="$top/build/native/bench/make-bench-png"
 prm="$top/build/native/examples/red-to-teal.prm"
 host_bin=${host_bin:-$top/build/i686/bin}
