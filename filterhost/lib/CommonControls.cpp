@@ -7,8 +7,17 @@ namespace filterhost {
 
 void PrepareBarClasses(bool provide) {
     if (provide) {
+        // Found at run time rather than imported: Wine's comctl32 opens a
+        // window on the desktop of the thread that loads it, and an import
+        // would load it before main has moved to the desktop the wrapper
+        // gave (WrapperChannel.h), starting Wine's process for the default
+        // desktop in a run that shows nothing there.
         INITCOMMONCONTROLSEX classes{sizeof classes, ICC_BAR_CLASSES};
-        InitCommonControlsEx(&classes);
+        using InitControls = BOOL(WINAPI*)(const INITCOMMONCONTROLSEX*);
+        if (HMODULE library = LoadLibraryA("comctl32.dll"))
+            if (auto init = reinterpret_cast<InitControls>(
+                    reinterpret_cast<void*>(GetProcAddress(library, "InitCommonControlsEx"))))
+                init(&classes);
         return;
     }
     // Wine's comctl32 registers all of its classes as soon as it is loaded,
