@@ -8,7 +8,8 @@
 #   cold      the prefix's Wine server and every Wine process of it ended first
 #             (wineserver -k), so the run starts them all;
 #   in a row  each run straight after the one before;
-#   after Ns  each run N seconds after the one before ended.
+#   after Ns  each run N seconds after the one before ended (the desktop
+#             holder of cmake/wine-run.sh keeps Wine's desktop open meanwhile).
 # Medians, with the fastest and slowest, of N runs each (default 5). Every
 # output is read back whole before its figures count. Ends the prefix's Wine
 # processes for the cold runs: run it while nothing else uses the i686 tree.
@@ -55,7 +56,7 @@ printf '%-10s %8s %8s %8s %5s\n' case median fastest slowest runs
 i=0
 while [ "$i" -lt "$rounds" ]; do
     WINEPREFIX="$top/build/i686/wineprefix" wineserver -k 2>/dev/null || true
-    sleep 1
+    sleep 3  # the desktop holder's keeper notices its holder is gone
     one "$work/cold"
     i=$((i + 1))
 done

@@ -14,7 +14,8 @@
 # it): the Wine process that manages a desktop draws through one driver on one
 # display, and the shared default desktop's would otherwise follow whichever
 # run started it. The prefix's Wine server and its processes serve every run
-# at once and are never stopped here.
+# at once and are never stopped here; the windowless runs' desktop is kept
+# open between runs (the holder below).
 #
 # Interrupts. The program runs in a session of its own, so a Ctrl+C on the
 # terminal reaches only this script, which traps SIGINT, SIGTERM and SIGHUP,
@@ -116,6 +117,7 @@ stop_display() {
 }
 
 finish() {
+  [ -z "${stamp:-}" ] || touch "$stamp"
   stop_display
   rm -rf "$run_dir"
   exit "$1"
@@ -191,6 +193,57 @@ if [ "$linger" -gt 0 ] && setsid wineserver -p"$linger" </dev/null >/dev/null 2>
     setsid -w "$loader" cmd.exe /c exit
   ) </dev/null >/dev/null 2>&1 &
   wait_for $!
+fi
+
+# Wine ends its process for a desktop a second after the desktop's last
+# window has gone, and a windowless run after a pause of a few seconds would
+# start it again. So when no display is set, wine-desktop-hold.exe (beside
+# the program, when built) keeps the windowless runs' desktop open until
+# WINE_RUN_LINGER seconds have passed without a run starting or ending: one
+# holder a prefix, kept by a shell under a lock, each run renewing a stamp,
+# both in a session of their own and on no descriptor of ours. The holder
+# says it holds by creating a marker, and a run waits for it (at most 5 s):
+# a desktop process that a run's program started would carry that program's
+# descriptors, and held open would keep its caller's pipes open. The keeper
+# removes the marker before it ends the holder.
+holder="$bin/wine-desktop-hold.exe"
+stamp=""
+if [ "$no_window" = 1 ] && [ -z "${DISPLAY:-}" ] && [ "$linger" -gt 0 ] && [ -f "$holder" ]; then
+  stamp="$WINEPREFIX/wine-run-last"
+  marker="$WINEPREFIX/wine-run-held"
+  touch "$stamp"
+  if [ ! -f "$marker" ]; then
+    (
+      exec 3>&- 4>&- 5>&- 6>&- 7>&- 8>&-
+      export WINE_RUN_HOLD_MARKER="Z:$marker"
+      # shellcheck disable=SC2016
+      exec setsid sh -c '
+        held() {
+          tries=0
+          while [ ! -f "$3" ] && [ "$tries" -lt 100 ] && { [ -z "${hold:-}" ] || kill -0 "$hold"; }; do
+            sleep 0.05
+            tries=$((tries + 1))
+          done
+        }
+        flock -n 9 || { held "$@"; exit 0; }
+        "$1" "$2" 9>&- &
+        hold=$!
+        trap "rm -f \"$3\"; kill $hold 2>/dev/null; exit 1" INT TERM HUP
+        held "$@"
+        while kill -0 "$hold" 2>/dev/null && sleep 2; do
+          last=$(stat -c %Y "$4" 2>/dev/null) || break
+          [ $(($(date +%s) - last)) -lt "$5" ] || break
+        done
+        rm -f "$3"
+        kill "$hold" 2>/dev/null' keeper "$loader" "$holder" "$marker" "$stamp" "$linger"
+    ) 9>"$WINEPREFIX/wine-run-hold.lock" </dev/null >/dev/null 2>&1 &
+    keeper=$!
+    tries=0
+    while [ ! -f "$marker" ] && [ "$tries" -lt 100 ] && [ "$interrupted" = 0 ] && kill -0 "$keeper" 2>/dev/null; do
+      sleep 0.05
+      tries=$((tries + 1))
+    done
+  fi
 fi
 
 [ "$interrupted" = 0 ] || finish 1
