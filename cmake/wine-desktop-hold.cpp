@@ -10,11 +10,12 @@
 // holder's own (so neither process ever touches Wine's default desktop,
 // which runs on a display and is shared with the runs that show windows),
 // hands it a handle to itself, and waits to be ended. The holder opens a
-// hidden window, creates the file WINE_RUN_HOLD_MARKER names (runs wait for
-// it: a desktop's process started by a run's program would inherit that
-// program's descriptors, and held open here would keep its caller's pipes
-// open too), and ends when the first process does. user32 is loaded only in
-// the holder: importing it would put the first process on the default desktop.
+// hidden window (and answers its messages), creates the file
+// WINE_RUN_HOLD_MARKER names (runs wait for it: a desktop's process started
+// by a run's program would inherit that program's descriptors, and held
+// open here would keep its caller's pipes open too), and ends when the
+// first process does. user32 is loaded only in the holder: importing it
+// would put the first process on the default desktop.
 #include <windows.h>
 
 #include <cstdlib>
@@ -29,20 +30,38 @@ std::wstring Environment(const wchar_t* name) {
     return length == 0 || length >= sizeof value / sizeof value[0] ? std::wstring() : std::wstring(value, length);
 }
 
+// user32's functions, found at run time (see above).
+template <typename Function>
+Function User32(HMODULE user32, const char* name) {
+    return reinterpret_cast<Function>(reinterpret_cast<void*>(GetProcAddress(user32, name)));
+}
+
 int Hold(HANDLE starter) {
     using CreateWindowFunction =
         HWND(WINAPI*)(DWORD, LPCWSTR, LPCWSTR, DWORD, int, int, int, int, HWND, HMENU, HINSTANCE, LPVOID);
+    using WaitFunction = DWORD(WINAPI*)(DWORD, const HANDLE*, BOOL, DWORD, DWORD);
+    using PeekFunction = BOOL(WINAPI*)(MSG*, HWND, UINT, UINT, UINT);
+    using DispatchFunction = LRESULT(WINAPI*)(const MSG*);
     HMODULE user32 = LoadLibraryA("user32.dll");
-    auto create = user32 == nullptr ? nullptr
-                                    : reinterpret_cast<CreateWindowFunction>(
-                                          reinterpret_cast<void*>(GetProcAddress(user32, "CreateWindowExW")));
-    if (create == nullptr || create(0, L"STATIC", L"", 0, 0, 0, 0, 0, nullptr, nullptr, nullptr, nullptr) == nullptr)
+    if (user32 == nullptr) return 1;
+    const auto create = User32<CreateWindowFunction>(user32, "CreateWindowExW");
+    const auto wait = User32<WaitFunction>(user32, "MsgWaitForMultipleObjects");
+    const auto peek = User32<PeekFunction>(user32, "PeekMessageW");
+    const auto dispatch = User32<DispatchFunction>(user32, "DispatchMessageW");
+    if (create == nullptr || wait == nullptr || peek == nullptr || dispatch == nullptr ||
+        create(0, L"STATIC", L"", 0, 0, 0, 0, 0, nullptr, nullptr, nullptr, nullptr) == nullptr)
         return 1;
     const std::wstring marker = Environment(L"WINE_RUN_HOLD_MARKER");
     HANDLE file = CreateFileW(marker.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) return 1;
     CloseHandle(file);
-    WaitForSingleObject(starter, INFINITE);
+    // The window answers what is sent to it (a broadcast waits for every
+    // top-level window) until the first process ends.
+    while (wait(1, &starter, FALSE, INFINITE, QS_ALLINPUT) == WAIT_OBJECT_0 + 1) {
+        MSG message;
+        while (peek(&message, nullptr, 0, 0, PM_REMOVE))
+            if (message.message != WM_QUIT) dispatch(&message);
+    }
     return 0;
 }
 

@@ -199,51 +199,49 @@ fi
 # window has gone, and a windowless run after a pause of a few seconds would
 # start it again. So when no display is set, wine-desktop-hold.exe (beside
 # the program, when built) keeps the windowless runs' desktop open until
-# WINE_RUN_LINGER seconds have passed without a run starting or ending: one
-# holder a prefix, kept by a shell under a lock, each run renewing a stamp,
-# both in a session of their own and on no descriptor of ours. The holder
-# says it holds by creating a marker, and a run waits for it (at most 5 s):
-# a desktop process that a run's program started would carry that program's
-# descriptors, and held open would keep its caller's pipes open. The keeper
-# removes the marker before it ends the holder.
+# WINE_RUN_LINGER seconds have passed without a run starting or ending. One
+# holder a prefix, kept by a shell that holds a lock from before it starts
+# (so a free lock means no keeper, and any marker is a dead one's); each run
+# renews a stamp. Keeper and holder run in a session of their own, in /, on
+# none of our standard descriptors or 3 to 9. The holder says it holds by
+# creating a marker, and a run waits for it (at most 5 s, and only while a
+# keeper lives): a desktop process that a run's program started would carry
+# that program's descriptors, and held open would keep its caller's pipes
+# open. A run that finds no marker even so takes a desktop of its own, which
+# no holder keeps. The keeper removes the marker before it ends the holder.
 holder="$bin/wine-desktop-hold.exe"
 stamp=""
 if [ "$no_window" = 1 ] && [ -z "${DISPLAY:-}" ] && [ "$linger" -gt 0 ] && [ -f "$holder" ]; then
   stamp="$WINEPREFIX/wine-run-last"
   marker="$WINEPREFIX/wine-run-held"
+  lock="$WINEPREFIX/wine-run-hold.lock"
   touch "$stamp"
-  if [ ! -f "$marker" ]; then
-    (
-      exec 3>&- 4>&- 5>&- 6>&- 7>&- 8>&-
-      export WINE_RUN_HOLD_MARKER="Z:$marker"
-      # shellcheck disable=SC2016
-      exec setsid sh -c '
-        held() {
-          tries=0
-          while [ ! -f "$3" ] && [ "$tries" -lt 100 ] && { [ -z "${hold:-}" ] || kill -0 "$hold"; }; do
-            sleep 0.05
-            tries=$((tries + 1))
-          done
-        }
-        flock -n 9 || { held "$@"; exit 0; }
-        "$1" "$2" 9>&- &
-        hold=$!
-        trap "rm -f \"$3\"; kill $hold 2>/dev/null; exit 1" INT TERM HUP
-        held "$@"
-        while kill -0 "$hold" 2>/dev/null && sleep 2; do
-          last=$(stat -c %Y "$4" 2>/dev/null) || break
-          [ $(($(date +%s) - last)) -lt "$5" ] || break
-        done
-        rm -f "$3"
-        kill "$hold" 2>/dev/null' keeper "$loader" "$holder" "$marker" "$stamp" "$linger"
-    ) 9>"$WINEPREFIX/wine-run-hold.lock" </dev/null >/dev/null 2>&1 &
-    keeper=$!
-    tries=0
-    while [ ! -f "$marker" ] && [ "$tries" -lt 100 ] && [ "$interrupted" = 0 ] && kill -0 "$keeper" 2>/dev/null; do
-      sleep 0.05
-      tries=$((tries + 1))
-    done
-  fi
+  (
+    flock -n 9 || exit 0
+    rm -f "$marker"
+    cd / || exit 0
+    exec 3>&- 4>&- 5>&- 6>&- 7>&- 8>&-
+    export WINE_RUN_HOLD_MARKER="Z:$marker"
+    # shellcheck disable=SC2016
+    setsid sh -c '
+      hold=""
+      trap '\''rm -f "$3"; [ -z "$hold" ] || kill "$hold" 2>/dev/null; exit 1'\'' INT TERM HUP
+      "$1" "$2" 9>&- &
+      hold=$!
+      while kill -0 "$hold" 2>/dev/null && sleep 2 9>&-; do
+        last=$(stat -c %Y "$4" 2>/dev/null) || break
+        [ $(($(date +%s) - last)) -lt "$5" ] || break
+      done
+      rm -f "$3"
+      kill "$hold" 2>/dev/null' keeper "$loader" "$holder" "$marker" "$stamp" "$linger" &
+  ) 9>"$lock" </dev/null >/dev/null 2>&1
+  tries=0
+  while [ ! -f "$marker" ] && [ "$tries" -lt 100 ] && [ "$interrupted" = 0 ] &&
+    ! flock -n "$lock" true 2>/dev/null; do
+    sleep 0.05
+    tries=$((tries + 1))
+  done
+  [ -f "$marker" ] || export FILTERHOST_DESKTOP="wine-run-$$"
 fi
 
 [ "$interrupted" = 0 ] || finish 1

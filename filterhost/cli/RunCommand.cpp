@@ -399,7 +399,7 @@ int RunCommand(int argc, char** argv) {
         PrintMessages(driver.Events(), stderr);
         return 1;
     }
-    // The result as its file's rows, coded on every processor the machine has.
+    // The result as its file's rows, coded by a thread a processor (8 at most).
     Document filtered = session.TakeDocument();
     PngRows rows;
     if (!PngRowsFromResult(&filtered, session.previousDocument(), inputPng, &rows, &error)) {

@@ -41,19 +41,37 @@ inline bool IsOtherFileValue(uint16_t v) { return v != FileFromHost16(HostFromFi
 // Whole bytes of bits are gathered eight samples at a time.
 void ReadRow16(const uint16_t* s, size_t n, size_t first, uint16_t* to, uint8_t* other) {
     for (size_t k = 0; k < n; ++k) to[k] = HostFromFile16(s[k]);
+    const auto oneBit = [&](size_t k) {
+        const size_t i = first + k;
+        other[i >> 3] = uint8_t(other[i >> 3] | unsigned(IsOtherFileValue(s[k])) << (i & 7));
+    };
     size_t k = 0;
-    for (; k < n && ((first + k) & 7) != 0; ++k)
-        other[(first + k) >> 3] =
-            uint8_t(other[(first + k) >> 3] | unsigned(IsOtherFileValue(s[k])) << ((first + k) & 7));
+    for (; k < n && ((first + k) & 7) != 0; ++k) oneBit(k);
     for (; k + 8 <= n; k += 8) {
         unsigned bits = 0;
         for (unsigned j = 0; j < 8; ++j) bits |= unsigned(IsOtherFileValue(s[k + j])) << j;
         other[(first + k) >> 3] = uint8_t(bits);
     }
-    for (; k < n; ++k)
-        other[(first + k) >> 3] =
-            uint8_t(other[(first + k) >> 3] | unsigned(IsOtherFileValue(s[k])) << ((first + k) & 7));
+    for (; k < n; ++k) oneBit(k);
 }
+
+// The host scale's closed forms (HostScale.h) against the divisions they
+// stand for, every value, checked once here rather than in every file that
+// includes them.
+constexpr bool ClosedFormsMatchTheDivisions() {
+    for (uint32_t v = 0; v <= 65535; ++v)
+        if (HostFromFile16(uint16_t(v)) != (v * 32768u + 32767u) / 65535u) return false;
+    for (uint32_t h = 0; h <= 65535; ++h) {
+        const uint32_t c = h > 32768 ? 32768u : h;
+        const uint16_t file = FileFromHost16(uint16_t(h));
+        if (file != (c * 65535u + 16384u) / 32768u) return false;
+        if (ResultFileValue16(uint16_t(h), uint16_t(h + 1), true) != file) return false;
+        if (c > 0 && c < 32768 && ResultFileValue16(uint16_t(h), uint16_t(h), true) != OtherFileValue16(uint16_t(h)))
+            return false;
+    }
+    return true;
+}
+static_assert(ClosedFormsMatchTheDivisions());
 
 }  // namespace
 

@@ -533,6 +533,22 @@ PngEncoding EncodingFor(PngCompression compression) {
 
 namespace {
 
+// Gives our coder n bytes, handing the output of each block they fill to
+// put(bytes, count), which returns false to stop (its failure is the caller's).
+template <typename Put>
+bool TakeBytes(RowDeflater& deflater, const uint8_t* data, size_t n, Put put) {
+    while (n > 0) {
+        const size_t took = deflater.Take(data, n);
+        data += took, n -= took;
+        if (!deflater.full()) break;
+        deflater.CodeBlock(false);
+        const bool ok = put(deflater.output(), deflater.outputSize());
+        deflater.ClearOutput();
+        if (!ok) return false;
+    }
+    return true;
+}
+
 // The writer's rows while it filters them: the row being written and the one
 // before it as given, each after bpp zero bytes (the filters' left neighbours
 // of the first pixel); and the filtered row, one per filter type when each
@@ -603,18 +619,12 @@ struct StreamPart {
             return;
         if (first > 0) scratch.SetAbove(rows + size_t(first - 1) * rowBytes);
         try {
-            for (int y = first; y < end; ++y) {
-                const uint8_t* data = scratch.Filter(rows + size_t(y) * rowBytes);
-                size_t n = 1 + rowBytes;
-                while (n > 0) {
-                    const size_t took = deflater.Take(data, n);
-                    data += took, n -= took;
-                    if (!deflater.full()) break;
-                    deflater.CodeBlock(false);
-                    out.emplace_back(deflater.output(), deflater.output() + deflater.outputSize());
-                    deflater.ClearOutput();
-                }
-            }
+            const auto keep = [this](const uint8_t* bytes, size_t count) {
+                out.emplace_back(bytes, bytes + count);
+                return true;
+            };
+            for (int y = first; y < end; ++y)
+                TakeBytes(deflater, scratch.Filter(rows + size_t(y) * rowBytes), 1 + rowBytes, keep);
             deflater.EndPart();
             out.emplace_back(deflater.output(), deflater.output() + deflater.outputSize());
         } catch (const std::bad_alloc&) {
@@ -730,14 +740,8 @@ struct PngWriter::State {
 
     // Through our own coder: its output after each full block, and at the end.
     bool DeflateRows(const uint8_t* data, size_t n, bool finish, std::string* error) {
-        while (n > 0) {
-            const size_t took = rowDeflater.Take(data, n);
-            data += took, n -= took;
-            if (!rowDeflater.full()) break;
-            rowDeflater.CodeBlock(false);
-            if (!Emit(rowDeflater.output(), rowDeflater.outputSize(), error)) return false;
-            rowDeflater.ClearOutput();
-        }
+        const auto emit = [this, error](const uint8_t* bytes, size_t count) { return Emit(bytes, count, error); };
+        if (!TakeBytes(rowDeflater, data, n, emit)) return false;
         if (!finish) return true;
         rowDeflater.CodeBlock(true);
         return Emit(rowDeflater.output(), rowDeflater.outputSize(), error);
@@ -854,10 +858,20 @@ bool PngWriter::WriteRows(const uint8_t* rows, int threads, std::string* error) 
             if (!WriteRow(rows + size_t(y) * s.rowBytes, error)) return false;
         return true;
     }
-    // Threads take the next part not yet taken; this one also writes the
-    // coded parts out in order as they become ready, and lets each go.
-    std::vector<StreamPart> coded(static_cast<size_t>(parts));
-    std::unique_ptr<std::atomic<bool>[]> ready(new std::atomic<bool>[size_t(parts)]);
+    // Threads take the next part not yet taken, this one too; after each
+    // part it codes, and once the others are done, this one writes out the
+    // coded parts whose turn has come, in order, and lets each go.
+    std::vector<StreamPart> coded;
+    std::unique_ptr<std::atomic<bool>[]> ready;
+    std::vector<std::thread> helpers;
+    try {
+        coded.resize(size_t(parts));
+        ready.reset(new std::atomic<bool>[size_t(parts)]);
+        helpers.reserve(size_t(std::max(0, std::min(threads, parts) - 1)));
+    } catch (const std::bad_alloc&) {
+        *error = "out of memory for the compressor of " + s.path;
+        return false;
+    }
     for (int k = 0; k < parts; ++k) {
         StreamPart& part = coded[size_t(k)];
         part.encoding = &s.encoding;
@@ -874,11 +888,10 @@ bool PngWriter::WriteRows(const uint8_t* rows, int threads, std::string* error) 
             if (once) return;
         }
     };
-    std::vector<std::thread> helpers;
     for (int t = 1; t < std::min(threads, parts); ++t) {
         try {
             helpers.emplace_back(codeParts, false);
-        } catch (const std::system_error&) {
+        } catch (const std::exception&) {
             break;  // no more threads to be had: fewer code the parts
         }
     }

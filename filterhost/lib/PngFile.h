@@ -91,9 +91,9 @@ struct PngEncoding {
     int level = 6;             // Zlib: deflate's level, 0 (stored) to 9
     PngStrategy strategy = PngStrategy::Default;
     int memLevel = 8;  // Zlib: its memory level, 1 to 9
-    // Rows: an image of more input than this is coded in parts of about this
-    // many bytes (whole rows, 16 at least), which threads can code side by
-    // side (PngWriter::WriteRows); 0 keeps one stream.
+    // Rows: an image of at least twice this much input is coded in parts of
+    // this many bytes or a little more (whole rows, 16 at least), which
+    // threads can code side by side (PngWriter::WriteRows); 0 keeps one stream.
     size_t partBytes = size_t(8) << 20;
 };
 

@@ -81,7 +81,7 @@ void Undo(uint8_t* row, const uint8_t* above, size_t n, size_t bpp, Predict pred
 // forwards from store to load, and touch nothing past the row.
 template <size_t kBpp>
 inline __m128i LoadPixel(const uint8_t* p) {
-    uint32_t low;
+    uint32_t low = 0;
     std::memcpy(&low, p, 4 <= kBpp ? 4 : 2);
     if constexpr (kBpp == 3) low = (low & 0xFFFF) | uint32_t(p[2]) << 16;
     __m128i v;

@@ -6,7 +6,8 @@
 # of the caller's, carried into the holder or the desktop process it keeps,
 # would keep the reader waiting for the whole linger); runs in a row share
 # one holder; and once no run has come for WINE_RUN_LINGER seconds the
-# holder is gone and its marker with it.
+# holder is gone and its marker with it. A keeper that died without its
+# cleanup does not keep the next runs from holding.
 . "$(dirname "$0")/lib.sh"
 unset DISPLAY
 prefix="$(dirname "$(dirname "$host")")/wineprefix"
@@ -58,6 +59,22 @@ for i in 2 3; do
   cmp -s "$work/out1.png" "$work/out$i.png" || fail "run $i wrote another file than run 1"
 done
 [ "$(holders)" = "$first" ] && pass "runs in a row share the holder" || fail "holders now '$(holders)', were '$first'"
+
+# A keeper and holder killed outright leave their marker behind; the next
+# run sees the lock free, takes the marker for a dead one's and holds anew.
+before=$(holders)
+pkill -KILL -f -- "keeper .* $marker" 2>/dev/null
+for pid in $before; do kill -KILL "$pid" 2>/dev/null; done
+pkill -KILL -f -- 'wine-desktop-hold\.exe$' 2>/dev/null
+sleep 1
+[ -f "$marker" ] || fail "the killed keeper left no marker: this case tests nothing"
+"$host" run "$plugin" "$work/a.png" "$work/out5.png" --prm "$work/red.prm" || fail "the run after the kill failed"
+after=$(holders)
+if [ -f "$marker" ] && [ "$(echo "$after" | wc -w)" = 1 ] && [ "$after" != "$before" ]; then
+  pass "a dead keeper's marker does not stop the next run from holding anew"
+else
+  fail "after a killed keeper: marker $(ls "$marker" 2>&1), holders '$after' (were '$before')"
+fi
 
 # The linger: a holder whose keeper a run started with WINE_RUN_LINGER=2 is
 # gone a few seconds after the last run (later if other tests' runs came).
