@@ -46,17 +46,22 @@ Rows MakeRows(size_t n, size_t bpp) {
     return r;
 }
 
+// Seeded rows of mostly near neighbours, so that every branch of Paeth is taken.
+Rows NearNeighbourRows(tavirel::test::TestRandom& random, size_t n, size_t bpp) {
+    Rows r = MakeRows(n, bpp);
+    for (size_t i = 0; i < n; ++i) {
+        const int base = int(random.UpTo(255));
+        r.row[bpp + i] = uint8_t(random.UpTo(3) == 0 ? random.UpTo(255) : base + random.UpTo(4));
+        r.above[bpp + i] = uint8_t(random.UpTo(3) == 0 ? random.UpTo(255) : base + random.UpTo(4));
+    }
+    return r;
+}
+
 TEST(PngRowFiltersTest, EveryFilterIsThePlainOne) {
     tavirel::test::TestRandom random(0x46494C54);
     for (size_t bpp = 1; bpp <= 8; ++bpp) {
         for (size_t n : {bpp, 3 * bpp, 37 * bpp, 1000 * bpp}) {
-            Rows r = MakeRows(n, bpp);
-            for (size_t i = 0; i < n; ++i) {
-                // Mostly near neighbours, so every branch of Paeth is taken.
-                const int base = int(random.UpTo(255));
-                r.row[bpp + i] = uint8_t(random.UpTo(3) == 0 ? random.UpTo(255) : base + random.UpTo(4));
-                r.above[bpp + i] = uint8_t(random.UpTo(3) == 0 ? random.UpTo(255) : base + random.UpTo(4));
-            }
+            const Rows r = NearNeighbourRows(random, n, bpp);
             for (int type = 0; type < kPngFilterTypes; ++type) {
                 Bytes out(n);
                 const uint64_t sum = FilterRow(PngFilterType(type), r.pair(), out.data());
@@ -82,12 +87,7 @@ TEST(PngRowFiltersTest, UnfilteringGivesTheRowBack) {
     tavirel::test::TestRandom random(0x554E4649);
     for (size_t bpp = 1; bpp <= 8; ++bpp) {
         for (size_t n : {bpp, 2 * bpp, 37 * bpp, 1000 * bpp + 1, 4096 * bpp}) {
-            Rows r = MakeRows(n, bpp);
-            for (size_t i = 0; i < n; ++i) {
-                const int base = int(random.UpTo(255));
-                r.row[bpp + i] = uint8_t(random.UpTo(3) == 0 ? random.UpTo(255) : base + random.UpTo(4));
-                r.above[bpp + i] = uint8_t(random.UpTo(3) == 0 ? random.UpTo(255) : base + random.UpTo(4));
-            }
+            const Rows r = NearNeighbourRows(random, n, bpp);
             for (int type = 0; type < kPngFilterTypes; ++type) {
                 Bytes filtered(bpp + n, 0);
                 FilterRow(PngFilterType(type), r.pair(), filtered.data() + bpp);
