@@ -122,8 +122,8 @@ bool TimeCommandLine(int depth) {
     const std::string in = folder + "bench-in.png", out = folder + "bench-out.png", prm = folder + "bench.prm";
     if (!WriteCommandLineInputs(depth, in, prm)) return false;
     std::string output;
-    const std::string command = "\"" + folder + "filterhost.exe\" run \"" + folder + "Tavirel.8bf\" \"" + in + "\" \"" +
-                                out + "\" --quiet --prm \"" + prm + "\"";
+    const std::string command = "\"" + folder + "filterhost.exe\" run \"" + folder + TAVIREL_PRODUCT_NAME "\" \"" + in +
+                                "\" \"" + out + "\" --quiet --prm \"" + prm + "\"";
     const double start = Seconds();
     const int status = filterhost::RunCapturingOutput(command, &output);
     const double seconds = Seconds() - start;
@@ -145,7 +145,7 @@ int main(int argc, char** argv) {
     }
     filterhost::PluginModule plugin;
     std::string error;
-    if (!plugin.Load(filterhost::ProgramFolder() + "Tavirel.8bf", &error)) {
+    if (!plugin.Load(filterhost::ProgramFolder() + TAVIREL_PRODUCT_NAME, &error)) {
         std::printf("%s\n", error.c_str());
         return 1;
     }

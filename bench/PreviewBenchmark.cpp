@@ -371,7 +371,7 @@ bool TrackbarStepMs(FilterRecord* record, HDC screen, double* stepMs, double* re
 int main() {
     filterhost::PluginModule plugin;
     std::string error;
-    if (!plugin.Load(filterhost::ProgramFolder() + "Tavirel.8bf", &error)) {
+    if (!plugin.Load(filterhost::ProgramFolder() + TAVIREL_PRODUCT_NAME, &error)) {
         std::fprintf(stderr, "preview_benchmark: %s\n", error.c_str());
         return 1;
     }

@@ -13,7 +13,7 @@
 # it; the host's exit status and first message are shown for a failed run.
 # By default the 32-bit host runs under 64-bit Wine (a 64-bit prefix, where a
 # large-address-aware program has 4 GB); --wine32 uses the build's 32-bit
-# prefix. --exe measures another build of the host (its Tavirel.8bf beside it).
+# prefix. --exe measures another build of the host (its product beside it).
 # Default sizes: 2000x8 6000x8 6000x16 12000x8 8000x16.
 set -eu
 top=$(cd "$(dirname "$0")/.." && pwd)
@@ -39,7 +39,7 @@ fi
 "$top/bench/build-host-trees.sh"
 make="$top/build/native/bench/make-bench-png"
 prm="$top/build/native/examples/red-to-teal.prm"
-plugin="$(dirname "$exe")/Tavirel.8bf"
+plugin=$("$top/scripts/product-file.sh" "$(dirname "$exe")")
 
 export WINEPREFIX="$prefix" WINEARCH="$arch" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 if [ ! -f "$WINEPREFIX/system.reg" ]; then

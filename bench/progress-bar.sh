@@ -22,7 +22,7 @@ best() {
     took=$(( ($(date +%s%N) - start) / 1000000 ))
     if [ "$so_far" = "" ] || [ "$took" -lt "$so_far" ]; then echo "$took"; else echo "$so_far"; fi
 }
-run="$bin/filterhost run $bin/Tavirel.8bf $work/bench-in.png"
+run="$bin/filterhost run $("$top/scripts/product-file.sh" "$bin") $work/bench-in.png"
 bar="" quiet=""
 for round in 1 2 3; do
     bar=$(best "$bar" script -q -e -c "$run $work/bar.png --prm $work/bench.prm" /dev/null)

@@ -22,7 +22,7 @@
 # Every output of ours is read back whole (chunks and stream checked) before
 # its figures count. Needs gegl (scripts/install-deps.sh installs it).
 # Defaults: 3 rounds, batches of 16 (--batch 0: no batch), 1024x8 1024x16
-# 4096x8 4096x16. --host-bin times the filterhost and Tavirel.8bf of another
+# 4096x8 4096x16. --host-bin times the filterhost and product of another
 # build's bin folder (an older commit's, for a before-and-after table).
 set -eu
 top=$(cd "$(dirname "$0")/.." && pwd)
@@ -45,7 +45,7 @@ make="$top/build/native/bench/make-bench-png"
 prm="$top/build/native/examples/red-to-teal.prm"
 host_bin=${host_bin:-$top/build/i686/bin}
 host="$host_bin/filterhost"
-plugin="$host_bin/Tavirel.8bf"
+plugin=$("$top/scripts/product-file.sh" "$host_bin")
 work=$(mktemp -d "${TMPDIR:-/tmp}/versus-gegl.XXXXXX")
 trap 'rm -rf "$work"' EXIT
 trap 'exit 1' INT TERM

@@ -1,5 +1,7 @@
 #!/bin/sh
-# build.sh NAME [cmake options]: configures (once) and builds build/NAME.
+# build.sh NAME [cmake options]: configures and builds build/NAME. A tree
+# that exists is configured again only when options are given, and then with
+# them, so an option is never dropped for a tree made earlier.
 # NAME is native, sanitize (native under AddressSanitizer and UBSan), i686 or
 # x86_64; the last two are the Windows cross builds.
 set -eu
@@ -23,5 +25,7 @@ if [ ! -f "$dir/build.ninja" ]; then
         rm -rf "$dir/CMakeCache.txt" "$dir/CMakeFiles"
         exit 1
     fi
+elif [ $# -gt 0 ]; then
+    cmake -S "$top" -B "$dir" "$@" >/dev/null
 fi
 ninja -C "$dir" ${TAVIREL_QUIET_BUILD:+--quiet}

@@ -20,7 +20,8 @@ prm="$top/build/native/examples/$settings.prm"
 [ -f "$prm" ] || { echo "demo: no example named '$example'" >&2; exit 2; }
 mkdir -p "$top/out"
 output="$top/out/$example.png"
-"$top/build/$target/bin/filterhost" run "$top/build/$target/bin/Tavirel.8bf" "$image" "$output" \
+plugin=$("$top/scripts/product-file.sh" "$top/build/$target/bin")
+"$top/build/$target/bin/filterhost" run "$plugin" "$image" "$output" \
     --prm "$prm" --quiet
 echo "input:      $image"
 echo "parameters: $prm"

@@ -46,6 +46,8 @@ bool PeImage::Load(const std::string& path, std::string* error) {
     const uint8_t* coff = &file_[pe + 4];
     machine_ = Le16(coff);
     const uint16_t sectionCount = Le16(coff + 2);
+    symbolTable_ = Le32(coff + 8);
+    const uint32_t symbolCount = Le32(coff + 12);
     const uint16_t optionalSize = Le16(coff + 16);
     characteristics_ = Le16(coff + 18);
     const uint8_t* optional = coff + 20;
@@ -62,6 +64,17 @@ bool PeImage::Load(const std::string& path, std::string* error) {
         Section section{Le32(s + 12), Le32(s + 8), Le32(s + 20), Le32(s + 16)};
         if (uint64_t(section.fileOffset) + section.fileSize > file_.size()) section.fileSize = 0;
         sections_.push_back(section);
+        std::string name(reinterpret_cast<const char*>(s), 8);
+        name.resize(name.find('\0') == std::string::npos ? 8 : name.find('\0'));
+        // A name longer than eight characters is "/offset" into the string
+        // table that follows the symbol table (GNU ld writes .debug_* so).
+        const uint64_t strings = uint64_t(symbolTable_) + 18ull * symbolCount;
+        if (name.size() > 1 && name[0] == '/' && symbolTable_ != 0) {
+            const uint64_t at = strings + std::stoul(name.substr(1));
+            name.clear();
+            for (uint64_t k = at; k < file_.size() && file_[k] != 0; ++k) name.push_back(char(file_[k]));
+        }
+        sectionNames_.push_back(name);
     }
 
     const uint32_t exportRva = Le32(directories);

@@ -1,5 +1,5 @@
 // Reads a Windows PE file from disk without loading it: its machine, exports,
-// imported DLL names and resources. Enough to check the product .8bf on a
+// imported DLL names, sections and resources. Enough to check the product .8bf on a
 // machine that cannot run it.
 #pragma once
 #include <cstdint>
@@ -24,6 +24,10 @@ public:
     std::string exportModuleName() const { return exportName_; }
     const std::vector<PeExport>& exports() const { return exports_; }
     const std::vector<std::string>& importedModules() const { return imports_; }
+    // Section names, long ones ("/4") looked up in the COFF string table.
+    const std::vector<std::string>& sectionNames() const { return sectionNames_; }
+    // Where the COFF symbol table starts in the file; 0 once stripped.
+    uint32_t symbolTableOffset() const { return symbolTable_; }
 
     // A resource by type (a name such as "PIPL", or a number as "#6"), id and language.
     std::optional<std::vector<uint8_t>> Resource(const std::string& type, uint32_t id, uint32_t language) const;
@@ -44,6 +48,8 @@ private:
     std::string exportName_;
     std::vector<PeExport> exports_;
     std::vector<std::string> imports_;
+    std::vector<std::string> sectionNames_;
+    uint32_t symbolTable_ = 0;
 };
 
 }  // namespace tavirel::test

@@ -1,63 +1,79 @@
-// The product Tavirel.8bf of the i686 build, read as a file: a 32-bit DLL
-// exporting exactly ENTRYPOINT, importing only system DLLs, with its property
-// list and strings byte for byte.
+// The two products, Tavirel.8bf (i686) and Tavirel64.8bf (x86-64), read as
+// files: DLLs exporting exactly ENTRYPOINT, importing only system DLLs, each
+// with its own entry property and otherwise the same property list, strings,
+// artwork and version, shipped without debug sections.
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cctype>
+#include <cstdio>
 #include <cstring>
 #include <string>
 #include <vector>
 
 #include "PeImage.h"
+#include "filterhost/lib/PiplReader.h"
 
 namespace tavirel::test {
 namespace {
 
 constexpr uint32_t kEnglishUs = 1033;
 
-class ProductBinaryTest : public ::testing::Test {
-protected:
-    static void SetUpTestSuite() {
-        image_ = new PeImage;
-        std::string error;
-        loaded_ = image_->Load(TAVIREL_PRODUCT_FILE, &error);
-        if (!loaded_) loadError_ = new std::string(error);
-    }
-    void SetUp() override { ASSERT_TRUE(loaded_) << TAVIREL_PRODUCT_FILE << ": " << *loadError_; }
-    static PeImage* image_;
-    static bool loaded_;
-    static std::string* loadError_;
+struct Product {
+    const char* path;
+    const char* fileName;
+    uint16_t machine;
+    uint16_t optionalMagic;  // PE32 or PE32+
+    const char* entryKey;
 };
-PeImage* ProductBinaryTest::image_ = nullptr;
-bool ProductBinaryTest::loaded_ = false;
-std::string* ProductBinaryTest::loadError_ = nullptr;
+const Product kProducts[] = {
+    {TAVIREL_PRODUCT_FILE, "Tavirel.8bf", 0x14C, 0x10B, "wx86"},
+    {TAVIREL_PRODUCT64_FILE, "Tavirel64.8bf", 0x8664, 0x20B, "8664"},
+};
 
-TEST_F(ProductBinaryTest, Is32BitDllWithOneExport) {
-    EXPECT_EQ(image_->machine(), 0x14C);        // i386
-    EXPECT_EQ(image_->optionalMagic(), 0x10B);  // PE32
-    EXPECT_TRUE(image_->characteristics() & 0x2000) << "not a DLL";
-    EXPECT_EQ(image_->exportModuleName(), "Tavirel.8bf");
-    ASSERT_EQ(image_->exports().size(), 1u);
-    EXPECT_EQ(image_->exports()[0].name, "ENTRYPOINT");
-    EXPECT_EQ(image_->exports()[0].ordinal, 1u);
+class ProductBinaryTest : public ::testing::TestWithParam<Product> {
+protected:
+    void SetUp() override {
+        std::string error;
+        ASSERT_TRUE(image_.Load(GetParam().path, &error))
+            << GetParam().path << ": " << error << " (build it: scripts/build.sh i686 and x86_64)";
+    }
+    PeImage image_;
+};
+INSTANTIATE_TEST_SUITE_P(BothArchitectures, ProductBinaryTest, ::testing::ValuesIn(kProducts),
+                         [](const auto& info) { return std::string(info.param.machine == 0x14C ? "i686" : "x86_64"); });
+
+TEST_P(ProductBinaryTest, IsDllWithOneExport) {
+    EXPECT_EQ(image_.machine(), GetParam().machine);
+    EXPECT_EQ(image_.optionalMagic(), GetParam().optionalMagic);
+    EXPECT_TRUE(image_.characteristics() & 0x2000) << "not a DLL";
+    EXPECT_EQ(image_.exportModuleName(), GetParam().fileName);
+    ASSERT_EQ(image_.exports().size(), 1u);
+    EXPECT_EQ(image_.exports()[0].name, "ENTRYPOINT");
+    EXPECT_EQ(image_.exports()[0].ordinal, 1u);
 }
 
-TEST_F(ProductBinaryTest, ImportsOnlySystemLibraries) {
+TEST_P(ProductBinaryTest, ImportsOnlySystemLibraries) {
     const std::vector<std::string> system = {"kernel32.dll", "user32.dll",   "gdi32.dll",
                                              "shell32.dll",  "comdlg32.dll", "ole32.dll",
                                              "advapi32.dll", "msvcrt.dll",   "comctl32.dll"};
-    ASSERT_FALSE(image_->importedModules().empty());
-    for (std::string name : image_->importedModules()) {
+    ASSERT_FALSE(image_.importedModules().empty());
+    for (std::string name : image_.importedModules()) {
         std::transform(name.begin(), name.end(), name.begin(), [](unsigned char c) { return char(std::tolower(c)); });
         EXPECT_NE(std::find(system.begin(), system.end(), name), system.end()) << name;
     }
 }
 
+TEST_P(ProductBinaryTest, ShipsWithoutDebugSectionsOrSymbols) {
+    ASSERT_FALSE(image_.sectionNames().empty());
+    for (const std::string& name : image_.sectionNames()) EXPECT_NE(name.rfind(".debug", 0), 0u) << name;
+    EXPECT_EQ(image_.symbolTableOffset(), 0u);
+}
+
 // The property list as a host reads it: little-endian words, four-character
 // codes as 32-bit values (so their characters run backwards), each datum
 // padded with zeros to four bytes while its length stays unpadded.
-std::vector<uint8_t> ExpectedPipl() {
+std::vector<uint8_t> ExpectedPipl(const char* entryKey) {
     std::vector<uint8_t> b;
     auto word = [&](uint32_t v) {
         for (int i = 0; i < 4; ++i) b.push_back(uint8_t(v >> (8 * i)));
@@ -89,7 +105,7 @@ std::vector<uint8_t> ExpectedPipl() {
     property("prty", {0, 0, 0, 0});
     property("catg", text("zelvanor", true));
     property("name", text("Tavirel I...", true));
-    property("wx86", text("ENTRYPOINT", false));
+    property(entryKey, text("ENTRYPOINT", false));
     property("mode", {0x10, 0x00});
     property("enbl", text("in (PSHOP_ImageMode, RGBMode, RGB48Mode)", false));
     std::vector<uint8_t> cases;
@@ -99,13 +115,41 @@ std::vector<uint8_t> ExpectedPipl() {
     return b;
 }
 
-TEST_F(ProductBinaryTest, PropertyListByteForByte) {
-    const auto pipl = image_->Resource("PIPL", 16000, kEnglishUs);
+TEST_P(ProductBinaryTest, PropertyListByteForByte) {
+    const auto pipl = image_.Resource("PIPL", 16000, kEnglishUs);
     ASSERT_TRUE(pipl.has_value()) << "no PIPL 16000 in language 1033";
-    EXPECT_EQ(*pipl, ExpectedPipl());
+    EXPECT_EQ(*pipl, ExpectedPipl(GetParam().entryKey));
 }
 
-TEST_F(ProductBinaryTest, StringsWithTheirCarriageReturns) {
+// Property by property, the two files differ in the entry property's key
+// alone: a change to one build's list that the other misses shows here.
+TEST(ProductPairTest, PropertyListsDifferOnlyInTheEntryKey) {
+    filterhost::Pipl lists[2];
+    for (int i = 0; i < 2; ++i) {
+        PeImage image;
+        std::string error;
+        ASSERT_TRUE(image.Load(kProducts[i].path, &error)) << kProducts[i].path << ": " << error;
+        const auto bytes = image.Resource("PIPL", 16000, kEnglishUs);
+        ASSERT_TRUE(bytes.has_value()) << kProducts[i].path;
+        ASSERT_TRUE(filterhost::ParsePipl(bytes->data(), bytes->size(), &lists[i], &error)) << error;
+    }
+    ASSERT_EQ(lists[0].properties.size(), lists[1].properties.size());
+    for (size_t k = 0; k < lists[0].properties.size(); ++k) {
+        const filterhost::PiplProperty &a = lists[0].properties[k], &b = lists[1].properties[k];
+        const std::string keys = filterhost::FourCharText(a.key) + " / " + filterhost::FourCharText(b.key);
+        if (filterhost::FourCharText(a.key) == "wx86") {
+            EXPECT_EQ(filterhost::FourCharText(b.key), "8664") << "property " << k;
+        } else {
+            EXPECT_EQ(a.key, b.key) << "property " << k << ": " << keys;
+        }
+        EXPECT_NE(filterhost::FourCharText(b.key), "wx86") << "property " << k;
+        EXPECT_EQ(a.vendor, b.vendor) << keys;
+        EXPECT_EQ(a.id, b.id) << keys;
+        EXPECT_EQ(a.data, b.data) << keys;
+    }
+}
+
+TEST_P(ProductBinaryTest, StringsWithTheirCarriageReturns) {
     const std::pair<uint32_t, const char*> strings[] = {
         {16000, "Tavirel I"},
         {1011,
@@ -130,23 +174,23 @@ TEST_F(ProductBinaryTest, StringsWithTheirCarriageReturns) {
          "not be read."},
     };
     for (auto [id, text] : strings) {
-        const auto found = image_->String(id, kEnglishUs);
+        const auto found = image_.String(id, kEnglishUs);
         ASSERT_TRUE(found.has_value()) << "string " << id;
         EXPECT_EQ(*found, text) << "string " << id;
     }
-    EXPECT_FALSE(image_->String(1012, kEnglishUs).has_value());
+    EXPECT_FALSE(image_.String(1012, kEnglishUs).has_value());
 }
 
 uint32_t Word(const std::vector<uint8_t>& b, size_t at) { return uint32_t(b.at(at) | (b.at(at + 1) << 8)); }
 uint32_t Long(const std::vector<uint8_t>& b, size_t at) { return Word(b, at) | (Word(b, at + 2) << 16); }
 
-TEST_F(ProductBinaryTest, AboutDialogAndBitmaps) {
-    EXPECT_TRUE(image_->Resource("#5", 16000, kEnglishUs).has_value()) << "about dialog";
+TEST_P(ProductBinaryTest, AboutDialogAndBitmaps) {
+    EXPECT_TRUE(image_.Resource("#5", 16000, kEnglishUs).has_value()) << "about dialog";
     struct Bitmap {
         uint32_t id, width, height;
     };
     for (const Bitmap& expected : {Bitmap{16000, 425, 250}, Bitmap{16001, 20, 800}}) {
-        const auto bitmap = image_->Resource("#2", expected.id, kEnglishUs);
+        const auto bitmap = image_.Resource("#2", expected.id, kEnglishUs);
         ASSERT_TRUE(bitmap.has_value()) << "bitmap " << expected.id;
         EXPECT_EQ(Long(*bitmap, 0), 40u);  // BITMAPINFOHEADER
         EXPECT_EQ(Long(*bitmap, 4), expected.width) << expected.id;
@@ -158,15 +202,15 @@ TEST_F(ProductBinaryTest, AboutDialogAndBitmaps) {
     }
 }
 
-TEST_F(ProductBinaryTest, IconAndCursors) {
+TEST_P(ProductBinaryTest, IconAndCursors) {
     // A group lists its images: a 6-byte header (reserved, type, count) and
     // 14 bytes per image, whose last word is the image's own resource id.
-    const auto icon = image_->Resource("#14", 16002, kEnglishUs);
+    const auto icon = image_.Resource("#14", 16002, kEnglishUs);
     ASSERT_TRUE(icon.has_value()) << "icon group 16002";
     EXPECT_EQ(Word(*icon, 2), 1u);
     ASSERT_GE(Word(*icon, 4), 1u);
     for (uint32_t i = 0; i < Word(*icon, 4); ++i)
-        EXPECT_TRUE(image_->Resource("#3", Word(*icon, 6 + 14 * i + 12), kEnglishUs).has_value()) << "icon image " << i;
+        EXPECT_TRUE(image_.Resource("#3", Word(*icon, 6 + 14 * i + 12), kEnglishUs).has_value()) << "icon image " << i;
 
     struct CursorImage {
         uint32_t size, bits;
@@ -177,13 +221,13 @@ TEST_F(ProductBinaryTest, IconAndCursors) {
     };
     const Cursor cursors[] = {{31, 8, 8, {{32, 1}, {16, 4}, {16, 1}}}, {32, 7, 7, {{32, 1}, {16, 1}}}};
     for (const Cursor& expected : cursors) {
-        const auto group = image_->Resource("#12", expected.id, kEnglishUs);
+        const auto group = image_.Resource("#12", expected.id, kEnglishUs);
         ASSERT_TRUE(group.has_value()) << "cursor group " << expected.id;
         EXPECT_EQ(Word(*group, 2), 2u);
         ASSERT_EQ(Word(*group, 4), expected.images.size()) << "images of cursor " << expected.id;
         for (size_t i = 0; i < expected.images.size(); ++i) {
             const size_t entry = 6 + 14 * i;
-            const auto cursor = image_->Resource("#1", Word(*group, entry + 12), kEnglishUs);
+            const auto cursor = image_.Resource("#1", Word(*group, entry + 12), kEnglishUs);
             ASSERT_TRUE(cursor.has_value()) << expected.id << " image " << i;
             // Each image: the hot spot, then its bitmap header (height counts XOR and AND masks).
             EXPECT_EQ(Word(*cursor, 0), expected.hotX) << expected.id << " image " << i;
@@ -193,6 +237,42 @@ TEST_F(ProductBinaryTest, IconAndCursors) {
             EXPECT_EQ(Word(*cursor, 18), expected.images[i].bits) << expected.id << " image " << i;
         }
     }
+}
+
+// A string of the version resource: its UTF-16 key with the zero, padding to
+// four bytes, then the value up to its zero.
+std::string VersionValue(const std::vector<uint8_t>& block, const std::string& key) {
+    std::vector<uint8_t> pattern;
+    for (char c : key) pattern.insert(pattern.end(), {uint8_t(c), 0});
+    pattern.insert(pattern.end(), {0, 0});
+    const auto found = std::search(block.begin(), block.end(), pattern.begin(), pattern.end());
+    if (found == block.end()) return "<no " + key + ">";
+    std::string value;
+    for (size_t at = (size_t(found - block.begin()) + pattern.size() + 3) & ~size_t(3);
+         at + 1 < block.size() && (block[at] | block[at + 1]); at += 2)
+        value.push_back(char(block[at]));
+    return value;
+}
+
+// Both files carry the one version of the VERSION file, in the fixed numbers
+// (after the 40-byte VS_VERSION_INFO header) and in the strings.
+TEST_P(ProductBinaryTest, VersionResourceOfTheOneVersion) {
+    const auto info = image_.Resource("#16", 1, kEnglishUs);
+    ASSERT_TRUE(info.has_value()) << "no version resource";
+    ASSERT_GE(info->size(), 92u);
+    EXPECT_EQ(Long(*info, 40), 0xFEEF04BDu) << "VS_FIXEDFILEINFO signature";
+    unsigned major = 0, minor = 0, patch = 0;
+    ASSERT_EQ(std::sscanf(TAVIREL_VERSION, "%u.%u.%u", &major, &minor, &patch), 3);
+    for (size_t at : {48, 56}) {  // file version, then product version: most significant words first
+        EXPECT_EQ(Long(*info, at), major << 16 | minor) << at;
+        EXPECT_EQ(Long(*info, at + 4), patch << 16) << at;
+    }
+    EXPECT_EQ(VersionValue(*info, "ProductName"), "Tavirel");
+    EXPECT_EQ(VersionValue(*info, "FileVersion"), TAVIREL_VERSION);
+    EXPECT_EQ(VersionValue(*info, "ProductVersion"), TAVIREL_VERSION);
+    EXPECT_EQ(VersionValue(*info, "OriginalFilename"), GetParam().fileName);
+    EXPECT_NE(VersionValue(*info, "FileDescription").find("Tavirel"), std::string::npos);
+    EXPECT_NE(VersionValue(*info, "LegalCopyright").find("MIT"), std::string::npos);
 }
 
 // A filter run holds its image twice; the 32-bit host needs the 4 GB that a
