@@ -1,5 +1,12 @@
-# GoogleTest from the sources Debian ships, built with this tree's compiler
-# (natively, or cross for the Win32 test programs).
+# GoogleTest. Natively (and under the sanitizers, which need no instrumented
+# copy of it) the library Debian builds; for the Win32 test programs, its
+# sources built with this tree's cross compiler.
+if(NOT WIN32)
+  find_package(GTest REQUIRED)
+  add_library(gtest ALIAS GTest::gtest)
+  add_library(gtest_main ALIAS GTest::gtest_main)
+  return()
+endif()
 set(TAVIREL_GTEST_SOURCE /usr/src/googletest CACHE PATH "GoogleTest sources")
 set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
 set(BUILD_GMOCK OFF CACHE BOOL "" FORCE)

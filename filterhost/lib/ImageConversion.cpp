@@ -94,6 +94,7 @@ bool ReadPngDocument(const std::string& path, Document* document, PngOrigin* ori
         *error = "out of memory: this process cannot hold " + shape;
         return false;
     }
+    origin->chunks.clear();
     try {
         origin->otherValue.clear();
         origin->otherValue.shrink_to_fit();
@@ -110,27 +111,31 @@ bool ReadPngDocument(const std::string& path, Document* document, PngOrigin* ori
     origin->channels = info.channels, origin->bits = info.bits;
 
     const size_t channels = size_t(info.channels), width = size_t(info.width);
+    bool read;
     if (info.bits == 8) {
         uint8_t* base = document->data.data();
-        return reader.ReadRows(
+        read = reader.ReadRows(
             [&](int y, int x0, int step, int count, const uint16_t* s) {
                 uint8_t* to = base + (size_t(y) * width + size_t(x0)) * channels;
                 for (int i = 0; i < count; ++i, to += size_t(step) * channels)
                     for (size_t c = 0; c < channels; ++c) to[c] = uint8_t(*s++);
             },
             error);
+    } else {
+        auto* base = reinterpret_cast<uint16_t*>(document->data.data());
+        uint8_t* other = origin->otherValue.data();
+        read = reader.ReadRows(
+            [&](int y, int x0, int step, int count, const uint16_t* s) {
+                size_t i = (size_t(y) * width + size_t(x0)) * channels;
+                if (step == 1) return ReadRow16(s, size_t(count) * channels, i, base + i, other);
+                // A pass of an interlaced file: each pixel's samples on their own.
+                for (int p = 0; p < count; ++p, i += size_t(step) * channels, s += channels)
+                    ReadRow16(s, channels, i, base + i, other);
+            },
+            error);
     }
-    auto* base = reinterpret_cast<uint16_t*>(document->data.data());
-    uint8_t* other = origin->otherValue.data();
-    return reader.ReadRows(
-        [&](int y, int x0, int step, int count, const uint16_t* s) {
-            size_t i = (size_t(y) * width + size_t(x0)) * channels;
-            if (step == 1) return ReadRow16(s, size_t(count) * channels, i, base + i, other);
-            // A pass of an interlaced file: each pixel's samples on their own.
-            for (int p = 0; p < count; ++p, i += size_t(step) * channels, s += channels)
-                ReadRow16(s, channels, i, base + i, other);
-        },
-        error);
+    if (read) origin->chunks = reader.keptChunks();
+    return read;
 }
 
 bool WritePng(const std::string& path, const DocumentPng& png, std::string* error, PngCompression compression) {
@@ -142,6 +147,7 @@ bool WritePng(const std::string& path, const DocumentPng& png, std::string* erro
         return false;
     }
     PngWriter writer(compression);
+    writer.KeepChunks(origin.chunks);
     if (!writer.Open(path, origin.width, origin.height, origin.channels, origin.bits, error)) return false;
     const size_t rowBytes = result.rowBytes();
     if (origin.bits == 8) {
@@ -186,6 +192,7 @@ bool PngRowsFromResult(Document* result, const Document& original, const PngOrig
     rows->width = origin.width, rows->height = origin.height;
     rows->channels = origin.channels, rows->bits = origin.bits;
     rows->bytes = std::move(result->data);
+    rows->chunks = origin.chunks;
     *result = Document();
     return true;
 }
@@ -193,6 +200,7 @@ bool PngRowsFromResult(Document* result, const Document& original, const PngOrig
 bool WritePngRows(const std::string& path, const PngRows& rows, std::string* error, PngCompression compression,
                   int threads) {
     PngWriter writer(compression);
+    writer.KeepChunks(rows.chunks);
     if (!writer.Open(path, rows.width, rows.height, rows.channels, rows.bits, error)) return false;
     if (rows.bytes.size() != writer.rowBytes() * size_t(rows.height)) {
         *error = "cannot write " + path + ": the rows do not fill the image";

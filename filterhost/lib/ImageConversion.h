@@ -22,7 +22,8 @@ namespace filterhost {
 // share a host value; the bit says which of them the file held.
 struct PngOrigin {
     int width = 0, height = 0, channels = 0, bits = 8;
-    std::vector<uint8_t> otherValue;  // bit i % 8 of byte i / 8: sample i is OtherFileValue16 of its host value
+    std::vector<uint8_t> otherValue;   // bit i % 8 of byte i / 8: sample i is OtherFileValue16 of its host value
+    std::vector<PngKeptChunk> chunks;  // the file's colour and picture chunks, for the result's file
 
     bool Other(size_t i) const { return (otherValue[i >> 3] >> (i & 7) & 1) != 0; }
 };
@@ -55,10 +56,11 @@ bool WritePng(const std::string& path, const DocumentPng& png, std::string* erro
 struct PngRows {
     int width = 0, height = 0, channels = 0, bits = 8;
     std::vector<uint8_t> bytes;
+    std::vector<PngKeptChunk> chunks;  // the original's colour and picture chunks
 };
 
 // Turns the result into its rows in its own memory (nothing is copied; the
-// result is left empty). False, the result untouched, when the documents no
+// result is left empty; the origin's kept chunks are copied). False, the result untouched, when the documents no
 // longer have the original's shape.
 bool PngRowsFromResult(Document* result, const Document& original, const PngOrigin& origin, PngRows* rows,
                        std::string* error);

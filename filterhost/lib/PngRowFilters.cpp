@@ -71,7 +71,11 @@ namespace {
 // the speed of that chain; it serves the sub-byte and 1- and 2-byte pixels.
 template <typename Predict>
 void Undo(uint8_t* row, const uint8_t* above, size_t n, size_t bpp, Predict predict) {
-    for (size_t i = 0; i < n; ++i) row[i] = uint8_t(row[i] + predict(row[i - bpp], above[i], above[i - bpp]));
+    // The neighbours through pointers to the zero bytes in front, so that no
+    // index runs below zero (row[i - bpp] with i < bpp wraps round).
+    const uint8_t* left = row - bpp;
+    const uint8_t* aboveLeft = above - bpp;
+    for (size_t i = 0; i < n; ++i) row[i] = uint8_t(row[i] + predict(left[i], above[i], aboveLeft[i]));
 }
 
 // Pixels of 3, 4, 6 or 8 bytes, a pixel at a time: its bytes as 16-bit lanes

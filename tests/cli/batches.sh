@@ -7,12 +7,13 @@
 # it was, and the status is the worst single-run status; the parameter
 # handle of --parameters goes from run to run; each file has its line and
 # progress bar on a terminal; and every refusal comes before anything is read
-# or written, with status 2.
+# or written, with status 2. A photograph's colour and picture chunks reach
+# the outputs unchanged, single and batch, at 8 and 16 bits.
 . "$(dirname "$0")/lib.sh"
 
 mkdir -p "$work/in/sub" "$work/out"
-make_inputs image "$work/in/a.png" 300 200 3
-make_inputs image "$work/in/c16.png" 200 150 7 16
+make_inputs photo "$work/in/a.png" 300 200 3
+make_inputs photo "$work/in/c16.png" 200 150 7 16
 make_inputs grey "$work/in/g.png" 40 30
 make_inputs prm "$work/red.prm"
 # A byte in the middle of the image data changed: a damaged file, whatever
@@ -27,6 +28,17 @@ for f in a c16; do
   "$host" run "$plugin" "$work/in/$f.png" "$work/ref-$f.png" --prm "$work/red.prm" --quiet \
     --save-parameters "$work/handle.bin" || fail "single run of $f.png failed"
 done
+
+label="a photograph's colour and picture chunks kept"
+before=$failures
+for f in a c16; do
+  make_inputs chunks "$work/in/$f.png" >"$work/chunks-in-$f.txt"
+  make_inputs chunks "$work/ref-$f.png" >"$work/chunks-out-$f.txt"
+  [ "$(grep -c . "$work/chunks-in-$f.txt")" -eq 9 ] || fail "$label: $f.png was made without its nine chunks"
+  cmp -s "$work/chunks-in-$f.txt" "$work/chunks-out-$f.txt" ||
+    fail "$label: $f.png's chunks changed: $(diff "$work/chunks-in-$f.txt" "$work/chunks-out-$f.txt" | tr '\n' ' ')"
+done
+[ "$failures" -ne "$before" ] || pass "$label"
 
 # expect_status CASE STATUS WANTED LOG
 expect_status() {

@@ -7,9 +7,7 @@
 namespace tavirel::test {
 namespace {
 
-struct Derived {
-    int32_t hs, hd, ss, sd, bd, rg;
-};
+using Derived = ReferenceDerived;
 
 Derived Derive(const ReferenceSettings& s) {
     return {(s.sourceHue * 1531 + 1800) / 3600,
@@ -90,10 +88,10 @@ int32_t FloorDiv(int64_t n, int64_t d) {
     return int32_t((q * d != n && (n < 0) != (d < 0)) ? q - 1 : q);
 }
 
-Rgb Transform(bool eightBit, const ReferenceSettings& s, Rgb in) {
-    const Derived v = Derive(s);
+// weights: Weight(v, h) for every hue index h below kHueIndices.
+Rgb Transform(bool eightBit, const Derived& v, const std::vector<int32_t>& weights, Rgb in) {
     const HueSat c = Classify(eightBit, in);
-    const int32_t w = Weight(v, c.hue);
+    const int32_t w = c.hue >= 0 && c.hue < kHueIndices ? weights[size_t(c.hue)] : Weight(v, c.hue);
     const int32_t factor = FactorOf(v, c.saturation);
     const int32_t sat = SaturationOf(v, c.saturation);
     int32_t top, bottom;
@@ -149,8 +147,11 @@ Rgb Transform(bool eightBit, const ReferenceSettings& s, Rgb in) {
 
 }  // namespace
 
-Rgb ReferenceTransform8(const ReferenceSettings& s, Rgb in) { return Transform(true, s, in); }
-Rgb ReferenceTransform16(const ReferenceSettings& s, Rgb in) { return Transform(false, s, in); }
+ReferenceTransformer::ReferenceTransformer(const ReferenceSettings& s) : derived_(Derive(s)), weights_(kHueIndices) {
+    for (int32_t h = 0; h < kHueIndices; ++h) weights_[size_t(h)] = Weight(derived_, h);
+}
+Rgb ReferenceTransformer::Transform8(Rgb in) const { return Transform(true, derived_, weights_, in); }
+Rgb ReferenceTransformer::Transform16(Rgb in) const { return Transform(false, derived_, weights_, in); }
 
 void ApplyReferenceSettings(const ReferenceSettings& s) {
     currentParameters.sourceHue = s.sourceHue;

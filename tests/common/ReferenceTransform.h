@@ -1,9 +1,10 @@
 // The hue exchange written straight from its formulas, for comparison with
-// the engine: real divisions where the engine looks up tables, and every
-// value (the weight's cosine included) recomputed for each pixel. It shares
-// no code with the engine.
+// the engine: real divisions where the engine looks up tables, every value
+// recomputed for each pixel but the weight, whose cosine is worked out once
+// for each hue index of a setting. It shares no code with the engine.
 #pragma once
 #include <cstdint>
+#include <vector>
 
 namespace tavirel::test {
 
@@ -19,8 +20,24 @@ struct Rgb {
     uint32_t r, g, b;
 };
 
-Rgb ReferenceTransform8(const ReferenceSettings& s, Rgb in);
-Rgb ReferenceTransform16(const ReferenceSettings& s, Rgb in);
+// The settings' integer coordinates: hue indices, saturation and brightness
+// on 1024, the range's half-width in hue indices.
+struct ReferenceDerived {
+    int32_t hs, hd, ss, sd, bd, rg;
+};
+constexpr int32_t kHueIndices = 1531;
+
+// One setting's transform, for as many pixels as a comparison takes.
+class ReferenceTransformer {
+public:
+    explicit ReferenceTransformer(const ReferenceSettings& s);
+    Rgb Transform8(Rgb in) const;
+    Rgb Transform16(Rgb in) const;
+
+private:
+    ReferenceDerived derived_;
+    std::vector<int32_t> weights_;
+};
 
 // Writes the settings into the plug-in's current parameters.
 void ApplyReferenceSettings(const ReferenceSettings& s);

@@ -2,7 +2,8 @@
 // and every compression, no larger than unfiltered level-6 deflate made it;
 // through zlib unfiltered at level 6, byte for byte the file a one-shot
 // compression of the rows gives (the writer's files before it filtered);
-// IDAT chunks split at a limit, and rows counted.
+// IDAT chunks split at a limit, and rows counted; a file's colour and
+// picture chunks kept by the reader and written back where PNG wants them.
 #include <gtest/gtest.h>
 
 #include <stb_image.h>
@@ -16,6 +17,7 @@
 #include "common/TestRandom.h"
 #include "filterhost/lib/PngFile.h"
 #include "files/PngTestFiles.h"
+#include "filterhost/lib/PngChunks.h"
 
 namespace filterhost {
 namespace {
@@ -387,6 +389,80 @@ TEST(PngFileTest, RowsAreCounted) {
     image.samples.pop_back();
     EXPECT_FALSE(WritePng(TempPath("short.png"), image, &error));
     EXPECT_TRUE(EncodePng(image).empty());
+}
+
+// The kept chunks, in order, as "TYPE before|after size".
+std::vector<std::string> Kept(const std::vector<PngKeptChunk>& chunks) {
+    std::vector<std::string> out;
+    for (const PngKeptChunk& c : chunks)
+        out.push_back(png::TypeName(c.type) + (c.afterImageData ? " after " : " before ") +
+                      std::to_string(c.data.size()));
+    return out;
+}
+
+// The colour and picture chunks of a file reach a file written from it
+// unchanged; tIME, sBIT and bKGD do not; a chunk that may only precede the
+// image data goes there even where the file had it after (as some writers
+// misplace pHYs); the written file reads back with the same chunks.
+TEST(PngFileTest, ColourAndPictureChunksAreKeptWhereTheyBelong) {
+    for (int depth : {8, 16}) {
+        tavirel::test::TestPng png;
+        png.width = 5, png.height = 3, png.depth = depth, png.colourType = 2;
+        for (int i = 0; i < 5 * 3 * 3; ++i) png.values.push_back(uint16_t(i * 17 % (depth == 16 ? 65536 : 256)));
+        const Bytes profile(1000, 0x5A);
+        png.before = {
+            {"iCCP", profile},       {"sBIT", {8, 8, 8}},     {"cHRM", Bytes(32, 3)}, {"gAMA", {0, 0, 0xB1, 0x8F}},
+            {"cICP", {1, 13, 0, 1}}, {"tEXt", {'a', 0, 'b'}}, {"bKGD", Bytes(6, 0)},  {"eXIf", {'M', 'M', 0, 42}}};
+        png.after = {{"tIME", Bytes(7, 1)}, {"zTXt", {'k', 0, 0, 1}}, {"pHYs", Bytes(9, 2)}, {"iTXt", {'c', 0, 0, 0}}};
+        png.idatPieces = 2;
+        const std::string in = TempPath("chunks-in.png"), out = TempPath("chunks-out.png");
+        ASSERT_TRUE(tavirel::test::WriteBytes(in, tavirel::test::BuildPng(png)));
+
+        PngReader reader;
+        std::string error;
+        ASSERT_TRUE(reader.Open(in, &error)) << error;
+        EXPECT_EQ(Kept(reader.keptChunks()).size(), 6u) << "before the image data, once opened";
+        std::vector<uint16_t> samples;
+        ASSERT_TRUE(reader.ReadRows(
+            [&](int, int, int, int n, const uint16_t* s) { samples.insert(samples.end(), s, s + 3 * n); }, &error))
+            << error;
+        const std::vector<std::string> expected = {"iCCP before 1000", "cHRM before 32", "gAMA before 4",
+                                                   "cICP before 4",    "tEXt before 3",  "eXIf before 4",
+                                                   "zTXt after 4",     "pHYs after 9",   "iTXt after 4"};
+        EXPECT_EQ(Kept(reader.keptChunks()), expected) << depth;
+        EXPECT_EQ(reader.keptChunks()[0].data, profile);
+
+        PngWriter writer;
+        writer.KeepChunks(reader.keptChunks());
+        ASSERT_TRUE(writer.Open(out, 5, 3, 3, depth, &error)) << error;
+        std::vector<uint8_t> row(writer.rowBytes());
+        for (int y = 0; y < 3; ++y) {
+            for (size_t i = 0; i < 15; ++i) {
+                const uint16_t v = samples[size_t(y) * 15 + i];
+                if (depth == 16)
+                    row[2 * i] = uint8_t(v >> 8), row[2 * i + 1] = uint8_t(v);
+                else
+                    row[i] = uint8_t(v);
+            }
+            ASSERT_TRUE(writer.WriteRow(row.data(), &error)) << error;
+        }
+        ASSERT_TRUE(writer.Finish(&error)) << error;
+
+        PngReader again;
+        ASSERT_TRUE(again.Open(out, &error)) << error;
+        ASSERT_TRUE(again.ReadRows([](int, int, int, int, const uint16_t*) {}, &error)) << error;
+        std::vector<std::string> moved = expected;
+        moved.erase(moved.begin() + 7);
+        moved.insert(moved.begin() + 6, "pHYs before 9");
+        EXPECT_EQ(Kept(again.keptChunks()), moved) << depth;
+        for (size_t i = 0; i < again.keptChunks().size(); ++i) {
+            const auto& c = again.keptChunks()[i];
+            const auto source = std::find_if(reader.keptChunks().begin(), reader.keptChunks().end(),
+                                             [&](const PngKeptChunk& k) { return k.type == c.type; });
+            ASSERT_NE(source, reader.keptChunks().end());
+            EXPECT_EQ(c.data, source->data) << png::TypeName(c.type);
+        }
+    }
 }
 
 }  // namespace

@@ -44,7 +44,9 @@ PngImage Expected(const TestPng& png) {
         }
         bool transparent = keyed;
         for (int c = 0; c < in; ++c) {
-            const uint16_t key = keyed ? uint16_t(png.trns[2 * c] << 8 | png.trns[2 * c + 1]) : 0;
+            // A key's bits above the sample depth are dropped, as libpng does.
+            const int keyMask = png.depth == 16 ? 0xFFFF : (1 << png.depth) - 1;
+            const uint16_t key = keyed ? uint16_t((png.trns[2 * c] << 8 | png.trns[2 * c + 1]) & keyMask) : 0;
             transparent = transparent && v[c] == key;
             image.samples.push_back(png.depth < 8 ? uint16_t(v[c] * 255 / ((1 << png.depth) - 1)) : v[c]);
         }
@@ -86,9 +88,12 @@ TestPng RandomPng(int colourType, int depth, bool interlaced, bool transparency,
         for (int i = 0; i < entries - 1; ++i)
             png.trns.push_back(uint8_t(random.UpTo(255)));  // the last entry stays opaque
     } else if (transparency) {
-        // The key is the first pixel's colour, so some pixels match it; make a few more match.
+        // The key is the first pixel's colour, so some pixels match it; make a
+        // few more match. Below 16 bits every other file's key carries a stray
+        // bit 8 (out of range for its depth), which the reader must drop.
+        const uint8_t stray = depth < 16 && seed % 2 ? 1 : 0;
         for (int c = 0; c < png.fileChannels(); ++c) {
-            png.trns.push_back(uint8_t(png.values[size_t(c)] >> 8));
+            png.trns.push_back(uint8_t(png.values[size_t(c)] >> 8 | stray));
             png.trns.push_back(uint8_t(png.values[size_t(c)]));
         }
         for (size_t p = 5; p < size_t(width) * height; p += 7)

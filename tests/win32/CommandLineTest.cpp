@@ -445,10 +445,10 @@ TEST(CommandLineTest, LongPathsAndFailedMovesLeaveNoTemporary) {
     FilterParameters p = DefaultSettings();
     p.range = 600;
     const PngImage input = RandomPng(4, 16, 23);
-    ASSERT_TRUE(CopyInto(PluginPath(), deep + "Tavirel.8bf"));
+    ASSERT_TRUE(CopyInto(PluginPath(), deep + TAVIREL_PRODUCT_NAME));
     const std::string prm = WriteParameterFile(deep + "long.prm", p), in = WriteInput(deep + "in.png", input);
     std::string output;
-    ASSERT_EQ(Host("run " + Quoted(deep + "Tavirel.8bf") + " " + Quoted(in) + " " + Quoted(deep + "out.png") +
+    ASSERT_EQ(Host("run " + Quoted(deep + TAVIREL_PRODUCT_NAME) + " " + Quoted(in) + " " + Quoted(deep + "out.png") +
                        " --quiet --prm " + Quoted(prm),
                    &output),
               0)

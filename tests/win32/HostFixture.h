@@ -23,7 +23,7 @@
 
 namespace tavirel::test {
 
-inline std::string PluginPath() { return filterhost::ProgramFolder() + "Tavirel.8bf"; }
+inline std::string PluginPath() { return filterhost::ProgramFolder() + TAVIREL_PRODUCT_NAME; }
 
 // A folder of the test program's own (created on first use), with a trailing backslash.
 inline std::string TestFolder(const std::string& name) {
