@@ -13,7 +13,7 @@ if [ "${1:-}" = --wine ]; then
     shift
     target=$("$top/scripts/windows-target.sh")
     "$top/scripts/build.sh" "$target" >/dev/null
-    exec "$top/cmake/wine-run.sh" --no-window "$top/build/$target/bin/png_encode_benchmark.exe" "$@"
+    exec "$top/filterhost/wine/wine-run.sh" --no-window "$top/build/$target/bin/png_encode_benchmark.exe" "$@"
 fi
 "$top/scripts/build.sh" native >/dev/null
 work=$(mktemp -d "${TMPDIR:-/tmp}/png-encode.XXXXXX")

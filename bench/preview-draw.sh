@@ -5,4 +5,4 @@ set -eu
 top=$(cd "$(dirname "$0")/.." && pwd)
 target=$("$top/scripts/windows-target.sh")
 "$top/scripts/build.sh" "$target" >/dev/null
-exec "$top/cmake/wine-run.sh" "$top/build/$target/bin/preview_benchmark.exe"
+exec "$top/filterhost/wine/wine-run.sh" "$top/build/$target/bin/preview_benchmark.exe"

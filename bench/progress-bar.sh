@@ -11,7 +11,7 @@ target=$("$top/scripts/windows-target.sh")
 bin="$top/build/$target/bin"
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
-"$top/cmake/wine-run.sh" "$bin/host_run_benchmark.exe" --inputs "$work"
+"$top/filterhost/wine/wine-run.sh" "$bin/host_run_benchmark.exe" --inputs "$work"
 
 # best SECONDS-SO-FAR COMMAND...: runs the command once, prints the smaller time.
 best() {

@@ -9,7 +9,7 @@
 #             (wineserver -k), so the run starts them all;
 #   in a row  each run straight after the one before;
 #   after Ns  each run N seconds after the one before ended (the desktop
-#             holder of cmake/wine-run.sh keeps Wine's desktop open meanwhile).
+#             holder of filterhost/wine/wine-run.sh keeps Wine's desktop open meanwhile).
 # Medians, with the fastest and slowest, of N runs each (default 5). Every
 # output is read back whole before its figures count. Ends the prefix's Wine
 # processes for the cold runs: run it while nothing else uses the i686 tree.

@@ -127,10 +127,24 @@ struct ChannelPortProcs;
 struct ReadImageDocumentDesc;
 struct PIDescriptorParameters;
 struct SPBasicSuite;
-struct BigDocumentStruct;
 typedef OSErr(HOST_CALLBACK* ColorServicesProc)(void* info);
 
 #pragma pack(push, 4)
+// Big documents (sides past 30,000 pixels): the 32-bit twins of the
+// record's 16-bit sizes and rectangles, offered by hosts that have them to
+// filters that declare a maximum size ('ms32'). A filter that uses them sets
+// PluginUsing32BitCoordinates; the host then reads inRect32, outRect32 and
+// maskRect32 instead of the 16-bit requests.
+struct BigDocumentStruct {
+    int32 PluginUsing32BitCoordinates;
+    VPoint imageSize32;
+    VRect filterRect32;
+    VRect inRect32;
+    VRect outRect32;
+    VRect maskRect32;
+    VPoint floatCoord32;
+    VPoint wholeSize32;
+};
 struct FilterRecord {
     int32 serialNumber;
     TestAbortProc abortProc;
@@ -315,6 +329,13 @@ constexpr Fixed kFixedOne = 0x10000;
 static_assert(sizeof(Point) == 4 && sizeof(Rect) == 8 && sizeof(VRect) == 16);
 static_assert(sizeof(RGBColor) == 6 && sizeof(PlugInMonitor) == 40 && sizeof(Str255) == 256);
 static_assert(sizeof(PlatformData) == 4);
+static_assert(sizeof(BigDocumentStruct) == 92);
+HOSTAPI_CHECK(BigDocumentStruct, imageSize32, 4);
+HOSTAPI_CHECK(BigDocumentStruct, filterRect32, 12);
+HOSTAPI_CHECK(BigDocumentStruct, inRect32, 28);
+HOSTAPI_CHECK(BigDocumentStruct, outRect32, 44);
+HOSTAPI_CHECK(BigDocumentStruct, maskRect32, 60);
+HOSTAPI_CHECK(BigDocumentStruct, wholeSize32, 84);
 HOSTAPI_CHECK(Point, v, 0);
 HOSTAPI_CHECK(Point, h, 2);
 HOSTAPI_CHECK(Rect, top, 0);

@@ -1,23 +1,31 @@
 #!/bin/sh
-# package.sh [--dist DIR]: builds what is missing of the two Windows products
-# and writes DIR/Tavirel-<version>-windows.zip (DIR is dist/ by default):
+# package.sh [--dist DIR] [--no-build]: builds what is missing of the two
+# Windows products (--no-build: takes them as they are built) and writes
+# DIR/Tavirel-<version>-windows.zip (DIR is dist/ by default):
 # Tavirel.8bf (32-bit), Tavirel64.8bf (64-bit), INSTALL.txt, LICENSE and
 # parameter-record.md, in a folder Tavirel-<version>. Prints the zip's path.
 set -eu
 top=$(cd "$(dirname "$0")/.." && pwd)
 dist="$top/dist"
+build=1
 while [ $# -gt 0 ]; do
     case "$1" in
         --dist) dist=$2; shift 2 ;;
-        *) echo "usage: scripts/package.sh [--dist DIR]" >&2; exit 2 ;;
+        --no-build) build=0; shift ;;
+        *) echo "usage: scripts/package.sh [--dist DIR] [--no-build]" >&2; exit 2 ;;
     esac
 done
 version=$(head -n 1 "$top/VERSION")
 name="Tavirel-$version"
 
-export TAVIREL_QUIET_BUILD=1
-"$top/scripts/build.sh" i686 >&2
-"$top/scripts/build.sh" x86_64 >&2
+if [ "$build" = 1 ]; then
+    export TAVIREL_QUIET_BUILD=1
+    "$top/scripts/build.sh" i686 >&2
+    "$top/scripts/build.sh" x86_64 >&2
+fi
+for product in "$top/build/i686/bin/Tavirel.8bf" "$top/build/x86_64/bin/Tavirel64.8bf"; do
+    [ -f "$product" ] || { echo "package: $product is missing" >&2; exit 1; }
+done
 
 mkdir -p "$dist"
 dist=$(cd "$dist" && pwd)

@@ -21,6 +21,7 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <limits>
 #include <cstdio>
 #include <future>
 #include <new>
@@ -32,7 +33,9 @@
 #include "../lib/ImageConversion.h"
 #include "../lib/PluginModes.h"
 #include "../lib/PluginModule.h"
-#include "../lib/UiDriver.h"
+#include "../lib/FileChecks.h"
+#include "../lib/RunJournal.h"
+#include "../lib/WindowWatch.h"
 #include "../lib/WrapperChannel.h"
 #include "BatchOutputs.h"
 #include "Commands.h"
@@ -51,13 +54,13 @@ struct Decoded {
     PngOrigin origin;
 };
 
-Decoded Decode(const std::string& path) {
+Decoded Decode(const std::string& path, int largestSide) {
     Decoded d;
     if (AbortRequested()) {
         d.error = "not read: the batch was interrupted";
         return d;
     }
-    d.ok = ReadPngDocument(path, &d.document, &d.origin, &d.error);
+    d.ok = ReadPngDocument(path, &d.document, &d.origin, &d.error, largestSide);
     if (!d.ok) d.document = Document();
     return d;
 }
@@ -141,8 +144,8 @@ private:
 // an editor keeps it. The session's second copy and the origin's bits are
 // let go as soon as the run is over. 0, or the status and reason of a single
 // run's failure.
-int FilterDocument(PluginModule& plugin, UiDriver& driver, const HostOptions& options, Handle* parameters, Decoded& d,
-                   PngRows* rows, std::string* leaks, std::string* error) {
+int FilterDocument(PluginModule& plugin, WindowWatch& driver, const HostOptions& options, Handle* parameters,
+                   Decoded& d, PngRows* rows, std::string* leaks, std::string* error) {
     const size_t eventsBefore = driver.Events().size();
     try {
         FilterSession session(plugin, std::move(d.document), options);
@@ -198,6 +201,10 @@ bool CheckBatch(const Arguments& args, const std::vector<std::string>& inputs, s
         *error = "the output folder " + folder + (kind == PathKind::Missing ? " does not exist" : " is not a folder");
         return false;
     }
+    if (const std::string problem = OutputFolderProblem(folder); !problem.empty()) {
+        *error = problem;
+        return false;
+    }
     for (const std::string& input : inputs) {
         const PathKind k = KindOfPath(input);
         if (k == PathKind::Missing) {
@@ -236,15 +243,20 @@ int RunBatchCommand(const Arguments& args, const HostOptions& baseOptions, PngCo
         return 2;
     }
     SetConsoleCtrlHandler(OnConsoleBreak, TRUE);
+    JournalTotal(int(inputs.size()));
     const bool showProgress = !args.Has("quiet") && IsConsole(stderr);
     FilterSession::RequestProgressBar(showProgress);
 
     const std::string folder = args.Value("out-dir");
     const size_t count = inputs.size();
-    UiDriver driver;  // answers any message box a plug-in shows
+    // A batch runs without its interface, as an editor's batch does: a
+    // message box a plug-in shows is noted and answered with OK.
+    WindowWatch driver;
+    driver.AnswerMessageBoxes(true);
     Handle parameters = NewHandleWithBytes(handleBytes);
     Tally tally(count);
-    std::future<Decoded> reading = std::async(std::launch::async, Decode, inputs[0]);
+    const int largestSide = baseOptions.bigDocuments ? std::numeric_limits<int>::max() : kLargest16BitSide;
+    std::future<Decoded> reading = std::async(std::launch::async, Decode, inputs[0], largestSide);
     std::future<Written> writing;
     for (size_t k = 0; k < count; ++k) {
         Decoded d = reading.get();
@@ -272,7 +284,8 @@ int RunBatchCommand(const Arguments& args, const HostOptions& baseOptions, PngCo
         // The session is gone, and with it the copy and the bits; a file that
         // failed is let go too. Only now is the next file read.
         if (status != 0) d = Decoded();
-        if (k + 1 < count && !AbortRequested()) reading = std::async(std::launch::async, Decode, inputs[k + 1]);
+        if (k + 1 < count && !AbortRequested())
+            reading = std::async(std::launch::async, Decode, inputs[k + 1], largestSide);
         // The last result must be in place before this one is handed over.
         if (writing.valid()) tally.Take(writing.get());
         if (status == 0 && AbortRequested()) {

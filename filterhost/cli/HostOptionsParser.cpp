@@ -7,8 +7,8 @@
 
 namespace filterhost {
 
-const std::vector<std::string> kHostValueOptions = {"host-sig",        "mode",     "planes", "depth",
-                                                    "fail-advance-at", "abort-at", "rect",   "window"};
+const std::vector<std::string> kHostValueOptions = {"host-sig", "mode", "planes", "depth",       "fail-advance-at",
+                                                    "abort-at", "rect", "window", "host-profile"};
 const std::vector<std::string> kHostFlagOptions = {"no-advance-state", "no-handle-suite", "no-padding", "mask",
                                                    "direct",           "no-bar-classes"};
 
@@ -130,6 +130,11 @@ bool ApplyHostOptions(const Arguments& args, HostOptions* o, std::string* error)
     o->haveMask = args.Has("mask");
     o->directBuffers = args.Has("direct");
     o->barClasses = !args.Has("no-bar-classes");
+    if (args.Has("host-profile") && !ApplyHostProfile(args.Value("host-profile"), o)) {
+        *error = "--host-profile takes one of " + std::string(HostProfileNames()) + ", not \"" +
+                 args.Value("host-profile") + "\"";
+        return false;
+    }
     return true;
 }
 

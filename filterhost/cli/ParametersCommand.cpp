@@ -2,7 +2,7 @@
 #include <cstring>
 
 #include "../lib/FilterSession.h"
-#include "../lib/UiDriver.h"
+#include "../lib/WindowWatch.h"
 #include "Commands.h"
 #include "HostOptionsParser.h"
 
@@ -48,7 +48,8 @@ int ParametersCommand(int argc, char** argv) {
     }
     Document document;
     document.Allocate(16, 16, 3, 8);
-    UiDriver driver;
+    WindowWatch driver;  // a windowless command: its messages are printed and answered
+    driver.AnswerMessageBoxes(true);
     FilterSession session(plugin, document, options);
     const int16 result = session.Call(filterSelectorParameters);
     std::printf("result %d\n", result);

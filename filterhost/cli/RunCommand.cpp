@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <cstring>
 #include <algorithm>
+#include <limits>
 #include <memory>
 #include <thread>
 #include <utility>
@@ -13,7 +14,9 @@
 #include "../lib/FilterSession.h"
 #include "../lib/ImageConversion.h"
 #include "../lib/PluginModes.h"
-#include "../lib/UiDriver.h"
+#include "../lib/WindowWatch.h"
+#include "../lib/FileChecks.h"
+#include "../lib/RunJournal.h"
 #include "../lib/WrapperChannel.h"
 #include "BatchRun.h"
 #include "Commands.h"
@@ -42,19 +45,30 @@ const char kRunHelp[] =
     "   nobody could answer it, so the run is refused with status 2);\n"
     "   OK filters and writes OUTPUT; Cancel, or an interrupt while the dialog is\n"
     "   open, writes nothing and ends with status 1)\n"
+    "\n"
+    "Pictures of the dialog (for documentation and tests; the menu flow only):\n"
     "  --screenshot FILE.png   saves the plug-in's dialog as shown, once it has opened and\n"
-    "                          painted; the run then goes on\n"
+    "                          painted (under a temporary name, then moved into place);\n"
+    "                          the run then goes on. FILE may not be INPUT or OUTPUT (by\n"
+    "                          any name); a picture asked for and not taken fails the\n"
+    "                          run with status 2, nothing written\n"
     "  --screenshot-pick X,Y   with --screenshot: first clicks the Destination swatch and\n"
     "                          then the image at pixel X,Y in the preview (fit zoom),\n"
     "                          leaving the pointer there; after the capture the dialog\n"
-    "                          is cancelled\n"
+    "                          is cancelled. Nothing else in a run presses, closes or\n"
+    "                          types into a window: the dialog, Load... and Save... and\n"
+    "                          any message are the person's to answer (a run whose\n"
+    "                          windows nobody can see answers a message with OK and\n"
+    "                          prints it)\n"
     "\n"
     "Image:\n"
     "  --rect L,T,R,B          the selection; only pixels inside it change (default: all);\n"
     "                          0..32767, L < R and T < B; clipped to the image\n"
     "  PNG grey (1 to 16 bits), grey + alpha, RGB, RGBA and palette images are read,\n"
     "  interlaced or not, up to 32767 pixels a side (the host interface's coordinates\n"
-    "  are 16-bit). A damaged file (a chunk whose checksum fails, a broken or short\n"
+    "  are 16-bit; with --host-profile photoshop, which offers big documents, as large\n"
+    "  as memory allows, for a plug-in that takes them). A damaged file (a chunk whose checksum fails, a broken or "
+    "short\n"
     "  image stream) is refused with status 2. RGB becomes an RGB (8-bit) or\n"
     "  RGB48 (16-bit) document with 3 planes, RGBA the same with 4, whose alpha comes\n"
     "  back unchanged; grey becomes a grey document (image mode 1, or 10 at 16 bits).\n"
@@ -63,6 +77,12 @@ const char kRunHelp[] =
     "  expression or else its 'mode' flags; any other is refused with status 2. 16-bit\n"
     "  samples meet the host scale 0..32768 as h = (v*32768 + 32767) / 65535 and\n"
     "  v = (h*65535 + 16384) / 32768; a sample the filter left alone keeps its value.\n"
+    "  OUTPUT keeps INPUT's size, depth and channels, and the chunks that say how its\n"
+    "  colours and the picture are to be read: the colour profile and colour space\n"
+    "  (iCCP, sRGB, gAMA, cHRM, cICP), the physical pixel size (pHYs), text (tEXt, zTXt,\n"
+    "  iTXt) and Exif (eXIf), unchanged (up to 64 MiB of them). Other chunks are not\n"
+    "  carried over: tRNS (its key becomes an alpha channel), sBIT, bKGD, hIST, sPLT\n"
+    "  and tIME, which the filtered pixels no longer match, and any unknown ones.\n"
     "\n"
     "Output and status:\n"
     "  --compression fast|default|small\n"
@@ -77,6 +97,8 @@ const char kRunHelp[] =
     "                          the shorter kept: on photographs as default (up to 2 %\n"
     "                          smaller), on drawn or noise-free images up to 45 %\n"
     "                          smaller; 9 to 25 times slower than default\n"
+    "  OUTPUT is checked before INPUT is read: a folder, a device such as /dev/full, or\n"
+    "  a folder that takes no new file is refused with status 2 and the system's reason.\n"
     "  OUTPUT is written under a temporary name beside it and moved into place, so a\n"
     "  failed or interrupted run leaves no partial file. INPUT is never written, but\n"
     "  OUTPUT may name the same file: it is then replaced, and only when the run\n"
@@ -90,7 +112,11 @@ const char kRunHelp[] =
     "  at most ten times a second; --quiet silences it. Ctrl+C, or SIGINT or SIGTERM\n"
     "  to the filterhost wrapper, asks the plug-in to abort at its next poll: result\n"
     "  1, \"aborted\". An abort that comes later, until the result is moved into\n"
-    "  place, also ends the run with 1 and leaves OUTPUT as it was.\n"
+    "  place, also ends the run with 1 and leaves OUTPUT as it was. A wrapper killed\n"
+    "  outright (SIGKILL, which nothing can catch) leaves a host that notices within a\n"
+    "  second and ends the same way, removing its temporary files; a host killed\n"
+    "  outright leaves a wrapper that removes them, says which signal it was and how\n"
+    "  many files were written, and ends with 128 + the signal.\n"
     "\n"
     "Batches:\n"
     "  --out-dir DIR           every name after the plug-in is an input; each result is\n"
@@ -116,6 +142,14 @@ const char kRunHelp[] =
     "  one being written and reads no more; outputs already in place stay; status 1.\n"
     "  On a terminal each file starts with a line \"[K/N] INPUT\" and its progress bar.\n"
     "\n"
+    "Host profiles: --host-profile NAME behaves as editors that differ from this host\n"
+    "  do (docs/hosts.md says where each was seen): photoshop (commits the output\n"
+    "  buffer wherever outRect lies, selection or not), no-kept-handle (Start comes\n"
+    "  with no parameter handle), no-sampling (samplingSupport 0, every request at full\n"
+    "  resolution), rounds-down (the image reduced at rate n is floor(W / n) wide),\n"
+    "  strict-bounds (displayPixels reads the pixel map as its bounds say, refusing\n"
+    "  one larger than its rows), no-trackbar (the common controls' trackbar class\n"
+    "  left unregistered).\n"
     "Host variations (for testing plug-ins): --host-sig XXXX, --mode N, --planes N,\n"
     "  --depth N, --no-advance-state, --no-handle-suite, --no-padding, --mask,\n"
     "  --direct (whole-plane tiles as pointers into the image, not guarded copies),\n"
@@ -176,19 +210,50 @@ namespace {
 // way out of a write but success leaves nothing behind.
 class TemporaryFile {
 public:
-    explicit TemporaryFile(std::string path) : path_(std::move(path)) {}
+    explicit TemporaryFile(std::string path) : path_(std::move(path)) { JournalTemporary(path_); }
     ~TemporaryFile() {
-        if (!kept_) DeleteFileW(SystemPath(path_).c_str());
+        if (kept_) return;
+        DeleteFileW(SystemPath(path_).c_str());
+        JournalTemporaryGone(path_);
     }
     TemporaryFile(const TemporaryFile&) = delete;
     TemporaryFile& operator=(const TemporaryFile&) = delete;
     const std::string& path() const { return path_; }
-    void Keep() { kept_ = true; }
+    // Moved into place as final: no longer a temporary.
+    void Kept(const std::string& final) {
+        kept_ = true;
+        JournalTemporaryGone(path_, true, final);
+    }
 
 private:
     std::string path_;
     bool kept_ = false;
 };
+
+}  // namespace
+
+namespace {
+
+// Why --screenshot cannot be honoured, before any work: a run with its
+// settings given opens no dialog, and the picture never takes the place of
+// the run's own files, by whatever name they are reached (a hard link too).
+std::string ScreenshotProblem(const Arguments& args, const std::string& input, const std::string& output,
+                              bool haveHandle) {
+    const std::string shot = args.Value("screenshot");
+    if (haveHandle)
+        return "--screenshot captures the menu flow's dialog, and a run with --prm or --parameters opens none";
+    if (SameFile(shot, input)) return "--screenshot " + shot + " names the INPUT file";
+    if (SameFile(shot, output)) return "--screenshot " + shot + " names the OUTPUT file";
+    const std::string problem = OutputProblem(shot);
+    return problem.empty() ? "" : "--screenshot: " + problem;
+}
+
+// Why the dialog's screenshot is not there after the run, or empty.
+std::string ScreenshotMissing(const std::vector<UiEvent>& events) {
+    for (const UiEvent& e : events)
+        if (e.kind == "parameters") return e.text == "captured" ? "" : (e.text.empty() ? "not captured" : e.text);
+    return "the plug-in opened no dialog";
+}
 
 }  // namespace
 
@@ -243,7 +308,7 @@ bool WriteAtomically(const std::string& path, const FileWriter& write, std::stri
         *error = "cannot move the result into place as " + path + ": " + SystemErrorText(code);
         return false;
     }
-    temporary.Keep();  // it is the output now
+    temporary.Kept(path);  // it is the output now
     return true;
 }
 
@@ -325,16 +390,26 @@ int RunCommand(int argc, char** argv) {
     }
     if (args.Has("out-dir")) return RunBatchCommand(args, options, compression);
     const std::string pluginPath = args.positional[0], inputPath = args.positional[1], outputPath = args.positional[2];
+    const bool haveHandle = args.Has("prm") || args.Has("parameters");
+    // What could never be written is said before anything is read.
+    std::string problem = InputProblem(inputPath);
+    if (problem.empty()) problem = OutputProblem(outputPath);
+    if (problem.empty() && args.Has("screenshot")) problem = ScreenshotProblem(args, inputPath, outputPath, haveHandle);
+    if (!problem.empty()) {
+        Complain("%s; nothing written", problem.c_str());
+        return 2;
+    }
+    JournalTotal(1);
 
     Document original;
     PngOrigin inputPng;
-    if (!ReadPngDocument(inputPath, &original, &inputPng, &error)) {
+    if (!ReadPngDocument(inputPath, &original, &inputPng, &error,
+                         options.bigDocuments ? std::numeric_limits<int>::max() : kLargest16BitSide)) {
         Complain("%s", error.c_str());
         return 2;
     }
 
     std::vector<uint8_t> handleBytes;
-    const bool haveHandle = args.Has("prm") || args.Has("parameters");
     if (!HandleBytesFromArguments(args, &handleBytes)) return 2;
 
     int pickX = 0, pickY = 0;
@@ -343,7 +418,8 @@ int RunCommand(int argc, char** argv) {
         const std::string& text = args.Value("screenshot-pick");
         if (!args.Has("screenshot") || std::sscanf(text.c_str(), "%d,%d%c", &pickX, &pickY, &end) != 2 || pickX < 0 ||
             pickY < 0 || pickX >= original.width || pickY >= original.height) {
-            Complain("--screenshot-pick needs --screenshot and a pixel X,Y of the image, not \"%s\"", text.c_str());
+            Complain("--screenshot-pick needs --screenshot and a pixel X,Y of the image, not \"%s\"; nothing written",
+                     text.c_str());
             return 2;
         }
     }
@@ -372,7 +448,11 @@ int RunCommand(int argc, char** argv) {
     SetConsoleCtrlHandler(OnConsoleBreak, TRUE);
     FilterSession::RequestProgressBar(!args.Has("quiet") && IsConsole(stderr));
 
-    UiDriver driver;
+    // A run with its settings given shows no window of its own, and its
+    // messages are printed: a box is answered with OK, as it is where nobody
+    // could see it. In the menu flow they are the person's.
+    WindowWatch driver;
+    driver.AnswerMessageBoxes(haveHandle || WindowsAreUnseen());
     if (args.Has("screenshot")) driver.SetDialogScreenshotPath(args.Value("screenshot"));
     if (args.Has("screenshot-pick")) driver.SetDialogPick(pickX, pickY, original.width, original.height);
     // Ended before the result is written, so that the document before the
@@ -388,6 +468,12 @@ int RunCommand(int argc, char** argv) {
         return 2;
     }
     const std::string leaks = session.LeakReport();
+    const std::string shotMissing = args.Has("screenshot") ? ScreenshotMissing(driver.Events()) : "";
+    if (!shotMissing.empty()) {
+        Complain("the screenshot %s was not taken: %s; nothing written", args.Value("screenshot").c_str(),
+                 shotMissing.c_str());
+        return 2;
+    }
     if (result != 0) {
         if (result == 1 && session.abortPolls() > 0 && !session.advances().empty())
             Complain("the plug-in ended with result 1: aborted; nothing written");

@@ -12,7 +12,7 @@
 #include "../lib/Document.h"
 #include "../lib/FilterSession.h"
 #include "../lib/ImageConversion.h"
-#include "../lib/UiDriver.h"
+#include "../lib/WindowWatch.h"
 #include "HostOptionsParser.h"
 
 namespace filterhost {

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "../lib/RunJournal.h"
 #include "../lib/WrapperChannel.h"
 #include "Commands.h"
 #include "ConsoleText.h"
@@ -41,6 +42,7 @@ int Dispatch(int argc, char** argv) {
 int main() {
     filterhost::UseBinaryStandardStreams();
     filterhost::JoinWrapperDesktop();
+    filterhost::WatchWrapper();
     try {
         // The ANSI argv would turn every character outside the ANSI code page
         // into '?': the wide command line, in UTF-8 from here on.

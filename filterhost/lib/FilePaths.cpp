@@ -1,5 +1,8 @@
 #include "FilePaths.h"
 
+#include <cerrno>
+#include <cstring>
+
 #ifdef _WIN32
 #include <windows.h>
 #endif
@@ -57,9 +60,24 @@ std::FILE* OpenFile(const std::string& path, const char* mode) {
     return _wfopen(SystemPath(path).c_str(), WideFromUtf8(mode).c_str());
 }
 
+std::string WriteErrorText(const std::string& path) {
+    const int error = errno;
+    const DWORD code = GetLastError();
+    if (code == ERROR_DISK_FULL || code == ERROR_HANDLE_DISK_FULL) return std::strerror(ENOSPC);
+    std::wstring folder = SystemPath(path);
+    folder.erase(folder.find_last_of(L"\\/") == std::wstring::npos ? 0 : folder.find_last_of(L"\\/") + 1);
+    ULARGE_INTEGER free{};
+    if (GetDiskFreeSpaceExW(folder.empty() ? nullptr : folder.c_str(), &free, nullptr, nullptr) &&
+        free.QuadPart < (1u << 20))
+        return std::strerror(ENOSPC);
+    return std::strerror(error);
+}
+
 #else
 
 std::FILE* OpenFile(const std::string& path, const char* mode) { return std::fopen(path.c_str(), mode); }
+
+std::string WriteErrorText(const std::string&) { return std::strerror(errno); }
 
 #endif
 

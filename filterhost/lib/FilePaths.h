@@ -12,6 +12,13 @@ namespace filterhost {
 // fopen for a UTF-8 path; null with errno set when it fails.
 std::FILE* OpenFile(const std::string& path, const char* mode);
 
+// Why the last write, seek or close of the FILE at path failed, as the system
+// says it ("No space left on device"). Under MinGW's runtime a full disk can
+// leave errno at EINVAL (the buffered write fails inside a later seek), so a
+// full disk is recognised by the system's own error or by its free space
+// (under a megabyte left once a write failed).
+std::string WriteErrorText(const std::string& path);
+
 #ifdef _WIN32
 // UTF-8 to UTF-16 and back; invalid sequences become U+FFFD.
 std::wstring WideFromUtf8(const std::string& text);

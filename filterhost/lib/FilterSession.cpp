@@ -24,6 +24,9 @@ intptr_t watchSuspension = 0;
 constexpr char kWindowClass[] = "TavirelFilterHostWindow";
 
 bool EmptyRect(const Rect& r) { return r.top >= r.bottom || r.left >= r.right; }
+bool EmptyRect(const VRect& r) { return r.top >= r.bottom || r.left >= r.right; }
+VRect Wide(const Rect& r) { return VRect{r.top, r.left, r.bottom, r.right}; }
+int16 Narrow(int v) { return int16(std::min(v, 32767)); }
 
 void DrawProgress(const std::string& text) {
     if (text.empty()) return;
@@ -32,8 +35,9 @@ void DrawProgress(const std::string& text) {
 }
 
 // The reduced size of an image of n pixels at every rate-th pixel.
-int ReducedSize(int n, int rate, bool padding) {
+int ReducedSize(int n, int rate, bool padding, bool roundsDown) {
     if (rate <= 1) return n;
+    if (roundsDown) return n / rate;  // as PSFilterPdn and pspiHost size it
     return padding ? (n + rate - 2) / rate + 1 : (n - 1) / rate + 1;
 }
 
@@ -51,7 +55,7 @@ void GatherRow(uint8_t* to, const uint8_t* row, const int32_t* columns, int pixe
 // of 0..255, that value is delivered (times 32768 / 255, truncated, for 16
 // bits); planes the document lacks deliver 0. The source column of every
 // delivered column is worked out once, so a row is a run of pixel copies.
-void GatherReduced(const Document& from, const Rect& rect, int lo, int hi, int n, int16 padding, int reducedWidth,
+void GatherReduced(const Document& from, const VRect& rect, int lo, int hi, int n, int16 padding, int reducedWidth,
                    int reducedHeight, uint8_t* out, int32 stride, std::vector<int32_t>& columns) {
     const int width = rect.right - rect.left, height = rect.bottom - rect.top;
     const int bytes = from.sampleBytes(), planes = hi - lo + 1, pixelBytes = planes * bytes;
@@ -183,6 +187,14 @@ OSErr HOST_CALLBACK SessionCallbacks::Display(const PSPixelMap* map, const VRect
     static DisplayImage spare;
     FilterSession* s = activeSession;
     if (s != nullptr) ++s->displayCalls_;
+    if (s != nullptr && s->options_.strictBounds && map != nullptr && rect != nullptr) {
+        // A careful host reads the map as its bounds describe it: rows of
+        // bounds' width at rowBytes, the area inside the bounds.
+        const VRect& b = map->bounds;
+        if (b.right < b.left || b.bottom < b.top || int64_t(b.right - b.left) * map->colBytes > map->rowBytes ||
+            rect->left < b.left || rect->top < b.top || rect->right > b.right || rect->bottom > b.bottom)
+            return paramErr;
+    }
     return DrawPixelMap(map, rect, row, col, static_cast<HDC>(context), s != nullptr ? s->displayScratch_ : spare);
 }
 
@@ -197,9 +209,18 @@ FilterSession::FilterSession(PluginModule& plugin, Document document, const Host
     FilterRecord& r = *record_;
     r.abortProc = SessionCallbacks::Abort;
     r.progressProc = SessionCallbacks::Progress;
-    r.imageSize = Point{int16(source_.height), int16(source_.width)};
+    // A document past 32,767 pixels a side is described to the plug-in only
+    // in bigDocumentData; the 16-bit fields say as much of it as they can.
+    r.imageSize = Point{Narrow(source_.height), Narrow(source_.width)};
     r.planes = options.planesOverride >= 0 ? options.planesOverride : int16(source_.planes);
-    r.filterRect = options.useWholeImage ? Rect{0, 0, int16(source_.height), int16(source_.width)} : options.filterRect;
+    r.filterRect = options.useWholeImage ? Rect{0, 0, r.imageSize.v, r.imageSize.h} : options.filterRect;
+    if (options.bigDocuments) {
+        bigDocument_.imageSize32 = VPoint{source_.height, source_.width};
+        bigDocument_.wholeSize32 = bigDocument_.imageSize32;
+        bigDocument_.filterRect32 =
+            options.useWholeImage ? VRect{0, 0, source_.height, source_.width} : Wide(r.filterRect);
+        r.bigDocumentData = &bigDocument_;
+    }
     r.background = RGBColor{65535, 65535, 65535};
     r.maxSpace = 64 << 20;
     r.isFloating = 0;
@@ -215,7 +236,7 @@ FilterSession::FilterSession(PluginModule& plugin, Document document, const Host
     r.advanceState = options.provideAdvanceState ? SessionCallbacks::Advance : nullptr;
     r.supportsPadding = options.supportsPadding ? 1 : 0;
     r.inputPadding = r.outputPadding = r.maskPadding = plugInWantsEdgeReplication;
-    r.samplingSupport = 1;  // integral sampling
+    r.samplingSupport = options.samples ? 1 : 0;  // integral sampling, or none
     r.inputRate = r.maskRate = kFixedOne;
     // Until the first delivery: the steps of tiles holding every plane, which a
     // plug-in may check in Start before it asks for anything.
@@ -272,13 +293,13 @@ int16 FilterSession::Call(int16 selector) {
 int16 FilterSession::RunAbout() { return Call(filterSelectorAbout); }
 
 bool FilterSession::RequestsEmpty() const {
-    return EmptyRect(record_->inRect) && EmptyRect(record_->outRect) && EmptyRect(record_->maskRect);
+    return EmptyRect(InRect()) && EmptyRect(OutRect()) && EmptyRect(MaskRect());
 }
 
 int16 FilterSession::FinishRun(int16 startResult) {
     if (startResult != 0) {
         destination_ = source_;  // a cancelled or failed run leaves the document as it was
-        deliveredOut_ = Rect{0, 0, 0, 0};
+        deliveredOut_ = VRect{0, 0, 0, 0};
         return startResult;
     }
     int16 result = 0;
@@ -313,6 +334,12 @@ int16 FilterSession::RunMenuFlow() {
 }
 
 int16 FilterSession::RunRepeatFlow() {
+    if (!options_.keepsHandle && record_->parameters != nullptr) {
+        // A host that keeps no handle: whatever Parameters made is dropped,
+        // and Start sees none.
+        DisposeHandle(record_->parameters);
+        record_->parameters = nullptr;
+    }
     progressMeter.Reset();
     int16 result = Call(filterSelectorPrepare);
     if (result != 0) return result;
@@ -324,13 +351,17 @@ int16 FilterSession::RunRepeatFlow() {
 
 void FilterSession::Commit() {
     if (EmptyRect(deliveredOut_) || outBuffer_.data() == nullptr) {
-        deliveredOut_ = Rect{0, 0, 0, 0};
+        deliveredOut_ = VRect{0, 0, 0, 0};
         return;
     }
-    // Only the part inside filterRect is written back.
-    const Rect& f = record_->filterRect;
-    const int top = std::max<int>(deliveredOut_.top, f.top), bottom = std::min<int>(deliveredOut_.bottom, f.bottom);
-    const int left = std::max<int>(deliveredOut_.left, f.left), right = std::min<int>(deliveredOut_.right, f.right);
+    // Only the part inside filterRect is written back; an editor that commits
+    // outData wherever it lies writes back the part inside the image.
+    const VRect whole{0, 0, destination_.height, destination_.width};
+    const VRect f = options_.commitsOutsideSelection ? whole : FilterRect();
+    const int top = std::max<int>({deliveredOut_.top, f.top, 0}),
+              bottom = std::min<int>(deliveredOut_.bottom, f.bottom);
+    const int left = std::max<int>({deliveredOut_.left, f.left, 0}),
+              right = std::min<int>(deliveredOut_.right, f.right);
     const int bytes = destination_.sampleBytes();
     const int lo = std::max<int>(deliveredOutLo_, 0), hi = std::min<int>(deliveredOutHi_, destination_.planes - 1);
     const int delivered = deliveredOutHi_ - deliveredOutLo_ + 1;
@@ -350,7 +381,17 @@ void FilterSession::Commit() {
             std::memcpy(to + lo * bytes, from + (lo - deliveredOutLo_) * bytes, size_t(hi - lo + 1) * bytes);
         }
     }
-    deliveredOut_ = Rect{0, 0, 0, 0};
+    deliveredOut_ = VRect{0, 0, 0, 0};
+}
+
+bool FilterSession::BigCoordinates() const {
+    return record_->bigDocumentData != nullptr && record_->bigDocumentData->PluginUsing32BitCoordinates != 0;
+}
+VRect FilterSession::InRect() const { return BigCoordinates() ? bigDocument_.inRect32 : Wide(record_->inRect); }
+VRect FilterSession::OutRect() const { return BigCoordinates() ? bigDocument_.outRect32 : Wide(record_->outRect); }
+VRect FilterSession::MaskRect() const { return BigCoordinates() ? bigDocument_.maskRect32 : Wide(record_->maskRect); }
+VRect FilterSession::FilterRect() const {
+    return record_->bigDocumentData != nullptr ? bigDocument_.filterRect32 : Wide(record_->filterRect);
 }
 
 void FilterSession::SetSampleSteps(int16 inLo, int16 inHi, int16 outLo, int16 outHi) {
@@ -365,7 +406,7 @@ void FilterSession::SetSampleSteps(int16 inLo, int16 inHi, int16 outLo, int16 ou
     r.outColumnBytes = std::max<int32>(outHi - outLo + 1, 1) * bytes;
 }
 
-bool FilterSession::Deliver(const Rect& rect, int16 lo, int16 hi, Fixed rate, int16 padding, const Document& from,
+bool FilterSession::Deliver(const VRect& rect, int16 lo, int16 hi, Fixed rate, int16 padding, const Document& from,
                             GuardedBuffer& buffer, void** data, int32* rowBytes) {
     if (EmptyRect(rect) || hi < lo) {
         buffer.Reset(0);
@@ -373,13 +414,14 @@ bool FilterSession::Deliver(const Rect& rect, int16 lo, int16 hi, Fixed rate, in
         *rowBytes = 0;
         return true;
     }
-    const int n = std::max<int>(1, rate >> 16);
+    // A host that cannot sample delivers at full resolution whatever it is asked.
+    const int n = options_.samples ? std::max<int>(1, rate >> 16) : 1;
     const int width = rect.right - rect.left, height = rect.bottom - rect.top;
     const int planes = hi - lo + 1, bytes = from.sampleBytes();
     const int32 stride = int32(width * planes * bytes);
     if (!buffer.Reset(size_t(stride) * height)) return false;
-    const int reducedWidth = ReducedSize(from.width, n, record_->supportsPadding != 0);
-    const int reducedHeight = ReducedSize(from.height, n, record_->supportsPadding != 0);
+    const int reducedWidth = ReducedSize(from.width, n, record_->supportsPadding != 0, options_.roundsDown);
+    const int reducedHeight = ReducedSize(from.height, n, record_->supportsPadding != 0, options_.roundsDown);
     auto* out = static_cast<uint8_t*>(buffer.data());
     // Full resolution and wholly inside the document: straight row copies.
     if (n == 1 && rect.top >= 0 && rect.left >= 0 && rect.bottom <= from.height && rect.right <= from.width &&
@@ -407,27 +449,27 @@ bool FilterSession::Deliver(const Rect& rect, int16 lo, int16 hi, Fixed rate, in
 
 bool FilterSession::DeliverDirect() {
     FilterRecord& r = *record_;
-    const Rect& f = r.filterRect;
-    auto whole = [&](const Rect& rect, int16 lo, int16 hi) {
+    const VRect f = FilterRect(), in = InRect(), outRect = OutRect();
+    auto whole = [&](const VRect& rect, int16 lo, int16 hi) {
         return !EmptyRect(rect) && rect.top >= 0 && rect.left >= 0 && rect.bottom <= source_.height &&
                rect.right <= source_.width && lo == 0 && hi == source_.planes - 1;
     };
     // The output goes straight into the document, so it must lie inside
     // filterRect, where the plug-in may write; no mask is asked for.
-    if (r.inputRate != kFixedOne || !whole(r.inRect, r.inLoPlane, r.inHiPlane) ||
-        !whole(r.outRect, r.outLoPlane, r.outHiPlane) || r.outRect.top < f.top || r.outRect.left < f.left ||
-        r.outRect.bottom > f.bottom || r.outRect.right > f.right || (r.haveMask && !EmptyRect(r.maskRect)))
+    if (r.inputRate != kFixedOne || !whole(in, r.inLoPlane, r.inHiPlane) ||
+        !whole(outRect, r.outLoPlane, r.outHiPlane) || outRect.top < f.top || outRect.left < f.left ||
+        outRect.bottom > f.bottom || outRect.right > f.right || (r.haveMask && !EmptyRect(MaskRect())))
         return false;
     inBuffer_.Reset(0);
     outBuffer_.Reset(0);
     maskBuffer_.Reset(0);
-    r.inData = source_.Pixel(r.inRect.left, r.inRect.top);
+    r.inData = source_.Pixel(in.left, in.top);
     r.inRowBytes = int32(source_.rowBytes());
-    r.outData = destination_.Pixel(r.outRect.left, r.outRect.top);
+    r.outData = destination_.Pixel(outRect.left, outRect.top);
     r.outRowBytes = int32(destination_.rowBytes());
     r.maskData = nullptr;
     r.maskRowBytes = 0;
-    deliveredOut_ = Rect{0, 0, 0, 0};  // nothing to commit: the output is already in place
+    deliveredOut_ = VRect{0, 0, 0, 0};  // nothing to commit: the output is already in place
     return true;
 }
 
@@ -441,18 +483,18 @@ OSErr FilterSession::AdvanceState() {
     Commit();
     SetSampleSteps(r.inLoPlane, r.inHiPlane, r.outLoPlane, r.outHiPlane);
     if (options_.directBuffers && DeliverDirect()) return noErr;
-    if (!Deliver(r.inRect, r.inLoPlane, r.inHiPlane, r.inputRate, r.inputPadding, source_, inBuffer_, &r.inData,
+    if (!Deliver(InRect(), r.inLoPlane, r.inHiPlane, r.inputRate, r.inputPadding, source_, inBuffer_, &r.inData,
                  &r.inRowBytes))
         return memFullErr;
-    if (!Deliver(r.outRect, r.outLoPlane, r.outHiPlane, kFixedOne, r.outputPadding, destination_, outBuffer_,
+    if (!Deliver(OutRect(), r.outLoPlane, r.outHiPlane, kFixedOne, r.outputPadding, destination_, outBuffer_,
                  &r.outData, &r.outRowBytes))
         return memFullErr;
-    deliveredOut_ = r.outRect;
+    deliveredOut_ = OutRect();
     deliveredOutLo_ = r.outLoPlane;
     deliveredOutHi_ = r.outHiPlane;
     deliveredOutRowBytes_ = r.outRowBytes;
-    if (r.haveMask && !EmptyRect(r.maskRect)) {
-        const int w = r.maskRect.right - r.maskRect.left, h = r.maskRect.bottom - r.maskRect.top;
+    if (const VRect mask = MaskRect(); r.haveMask && !EmptyRect(mask)) {
+        const int w = mask.right - mask.left, h = mask.bottom - mask.top;
         if (!maskBuffer_.Reset(size_t(w) * h)) return memFullErr;
         std::memset(maskBuffer_.data(), 255, size_t(w) * h);
         r.maskData = maskBuffer_.data();
@@ -476,6 +518,30 @@ std::string FilterSession::LeakReport() const {
     if (locks > 0) report += std::to_string(locks) + " lock(s) left held; ";
     if (now.badCalls > countsAtStart_.badCalls) report += "calls with handles the host never gave out; ";
     return report;
+}
+
+bool ApplyHostProfile(const std::string& name, HostOptions* o) {
+    if (name == "photoshop") {
+        o->commitsOutsideSelection = true;
+        o->bigDocuments = true;
+    } else if (name == "no-kept-handle") {
+        o->keepsHandle = false;
+    } else if (name == "no-sampling") {
+        o->samples = false;
+    } else if (name == "rounds-down") {
+        o->roundsDown = true;
+    } else if (name == "strict-bounds") {
+        o->strictBounds = true;
+    } else if (name == "no-trackbar") {
+        o->barClasses = false;
+    } else {
+        return false;
+    }
+    return true;
+}
+
+const char* HostProfileNames() {
+    return "photoshop, no-kept-handle, no-sampling, rounds-down, strict-bounds, no-trackbar";
 }
 
 }  // namespace filterhost

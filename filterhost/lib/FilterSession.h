@@ -46,7 +46,22 @@ struct HostOptions {
     // loaded (PluginModule::Load takes this); without them a dialog with a
     // trackbar cannot be created.
     bool barClasses = true;
+    // How real editors differ from the default host (docs/hosts.md has where
+    // each was seen; --host-profile sets them):
+    bool commitsOutsideSelection = false;  // outData committed wherever outRect lies, not clipped to filterRect
+    bool keepsHandle = true;               // false: Start always comes with no parameter handle
+    bool samples = true;                   // false: samplingSupport 0, inputRate ignored
+    bool roundsDown = false;               // the reduced image floor(W / n), not ceil
+    bool strictBounds = false;             // displayPixels reads bounds rows and refuses a map larger than its rows
+    // bigDocumentData offered: documents past 32,767 pixels a side, and the
+    // plug-in's 32-bit rectangles read once it says it uses them.
+    bool bigDocuments = false;
 };
+
+// Sets the behaviours of a named host profile; false for an unknown name.
+bool ApplyHostProfile(const std::string& name, HostOptions* options);
+// The names, for messages and help.
+const char* HostProfileNames();
 
 struct AdvanceEvent {
     Rect inRect, outRect, maskRect;
@@ -120,8 +135,15 @@ private:
     friend struct SessionCallbacks;
     OSErr AdvanceState();
     void Commit();
-    bool Deliver(const Rect& rect, int16 lo, int16 hi, Fixed rate, int16 padding, const Document& from,
+    bool Deliver(const VRect& rect, int16 lo, int16 hi, Fixed rate, int16 padding, const Document& from,
                  GuardedBuffer& buffer, void** data, int32* rowBytes);
+    // The plug-in's rectangles: the 32-bit ones of big documents once it
+    // uses them, else the 16-bit fields.
+    bool BigCoordinates() const;
+    VRect InRect() const;
+    VRect OutRect() const;
+    VRect MaskRect() const;
+    VRect FilterRect() const;
     bool RequestsEmpty() const;
     bool DeliverDirect();
     // inPlaneBytes, outPlaneBytes, inColumnBytes and outColumnBytes for tiles of these planes.
@@ -144,7 +166,8 @@ private:
     bool started_ = false;
 
     GuardedBuffer inBuffer_, outBuffer_, maskBuffer_;
-    Rect deliveredOut_{0, 0, 0, 0};
+    VRect deliveredOut_{0, 0, 0, 0};
+    BigDocumentStruct bigDocument_{};  // offered when options.bigDocuments
     int16 deliveredOutLo_ = 0, deliveredOutHi_ = -1;
     int32 deliveredOutRowBytes_ = 0;
 

@@ -9,9 +9,6 @@
 namespace filterhost {
 namespace {
 
-// A filter's record gives the image size in 16-bit signed numbers.
-constexpr int kLargestSide = 32767;
-
 std::string Megabytes(uint64_t bytes) { return std::to_string((bytes + (1 << 20) - 1) >> 20) + " MB"; }
 
 bool HasOriginShape(const Document& d, const PngOrigin& origin) {
@@ -75,14 +72,17 @@ static_assert(ClosedFormsMatchTheDivisions());
 
 }  // namespace
 
-bool ReadPngDocument(const std::string& path, Document* document, PngOrigin* origin, std::string* error) {
+bool ReadPngDocument(const std::string& path, Document* document, PngOrigin* origin, std::string* error,
+                     int largestSide) {
     PngReader reader;
     if (!reader.Open(path, error)) return false;
     const PngInfo& info = reader.info();
-    if (info.width > kLargestSide || info.height > kLargestSide) {
+    if (info.width > largestSide || info.height > largestSide) {
         *error = path + " is " + std::to_string(info.width) + " x " + std::to_string(info.height) +
                  " pixels; the host interface's coordinates are 16-bit, so a plug-in can be given at most " +
-                 std::to_string(kLargestSide) + " pixels a side; nothing written";
+                 std::to_string(kLargest16BitSide) +
+                 " pixels a side (more only to a plug-in that takes big documents, --host-profile photoshop); "
+                 "nothing written";
         return false;
     }
     const uint64_t samples = uint64_t(info.width) * uint64_t(info.height) * uint64_t(info.channels);

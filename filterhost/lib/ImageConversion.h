@@ -28,10 +28,16 @@ struct PngOrigin {
     bool Other(size_t i) const { return (otherValue[i >> 3] >> (i & 7) & 1) != 0; }
 };
 
+// A filter's record gives the image size in 16-bit signed numbers; hosts
+// that offer big documents go past it in 32-bit ones.
+constexpr int kLargest16BitSide = 32767;
+
 // The PNG file decoded into a document allocated once at its size. Refuses,
-// before allocating, an image wider or taller than a filter's record can
-// describe; says "out of memory" when the document does not fit.
-bool ReadPngDocument(const std::string& path, Document* document, PngOrigin* origin, std::string* error);
+// before allocating, an image wider or taller than largestSide (what the
+// filter's record can describe); says "out of memory" when the document does
+// not fit.
+bool ReadPngDocument(const std::string& path, Document* document, PngOrigin* origin, std::string* error,
+                     int largestSide = kLargest16BitSide);
 
 // The result of a run, to be written as a PNG of the original's shape. A
 // 16-bit sample whose host value is still the original document's keeps the

@@ -203,7 +203,7 @@ struct PngWriter::State {
     }
 
     bool WriteFailed(std::string* error) {
-        *error = "cannot write " + path + " (" + std::strerror(errno) + ")";
+        *error = "cannot write " + path + " (" + WriteErrorText(path) + ")";
         return false;
     }
 

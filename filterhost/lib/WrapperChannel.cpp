@@ -12,11 +12,11 @@ namespace filterhost {
 namespace {
 
 std::atomic<bool> abortRequested{false};
+std::atomic<bool> wrapperGone{false};
 
-// The value of an environment variable as a path for the wide file API: a
-// Unix path ("/tmp/x") becomes the DOS name Wine gives it ("Z:\tmp\x"); empty
-// when the variable is unset.
-std::wstring PathFromEnvironment(const wchar_t* name) {
+}  // namespace
+
+std::wstring EnvironmentPath(const wchar_t* name) {
     wchar_t value[1024];
     const DWORD length = GetEnvironmentVariableW(name, value, sizeof value / sizeof value[0]);
     if (length == 0 || length >= sizeof value / sizeof value[0]) return {};
@@ -37,20 +37,18 @@ std::wstring PathFromEnvironment(const wchar_t* name) {
     return value;
 }
 
-}  // namespace
-
 void RequestAbort() { abortRequested.store(true); }
 
 bool AbortRequested() {
     if (abortRequested.load()) return true;
-    static const std::wstring abortFile = PathFromEnvironment(L"FILTERHOST_ABORT_FILE");
+    static const std::wstring abortFile = EnvironmentPath(L"FILTERHOST_ABORT_FILE");
     if (abortFile.empty() || GetFileAttributesW(abortFile.c_str()) == INVALID_FILE_ATTRIBUTES) return false;
     abortRequested.store(true);
     return true;
 }
 
 bool AbortRequestedBeforeCommit() {
-    const std::wstring hold = PathFromEnvironment(L"FILTERHOST_TEST_HOLD_FILE");
+    const std::wstring hold = EnvironmentPath(L"FILTERHOST_TEST_HOLD_FILE");
     if (!hold.empty()) {
         const HANDLE file = CreateFileW(hold.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
         if (file != INVALID_HANDLE_VALUE) CloseHandle(file);
@@ -68,8 +66,26 @@ void JoinWrapperDesktop() {
     if (desktop != nullptr) SetThreadDesktop(desktop);
 }
 
+void WrapperGone() { wrapperGone.store(true); }
+bool WrapperIsGone() { return wrapperGone.load(); }
+
+void RemoveWrapperFiles() {
+    std::wstring folder;
+    for (const wchar_t* name : {L"FILTERHOST_ABORT_FILE", L"FILTERHOST_STATUS_FILE", L"FILTERHOST_JOURNAL_FILE"}) {
+        const std::wstring path = EnvironmentPath(name);
+        if (path.empty()) continue;
+        DeleteFileW(path.c_str());
+        folder = path.substr(0, path.find_last_of(L"\\/"));
+    }
+    if (!folder.empty()) RemoveDirectoryW(folder.c_str());
+}
+
 int ReportExitStatus(int status) {
-    const std::wstring path = PathFromEnvironment(L"FILTERHOST_STATUS_FILE");
+    if (wrapperGone.load()) {
+        RemoveWrapperFiles();
+        return status;
+    }
+    const std::wstring path = EnvironmentPath(L"FILTERHOST_STATUS_FILE");
     if (path.empty()) return status;
     if (FILE* f = _wfopen(path.c_str(), L"w")) {
         std::fprintf(f, "%d\n", status);
@@ -81,6 +97,16 @@ int ReportExitStatus(int status) {
 bool DisplayIsUnseen() {
     wchar_t value[8];
     return GetEnvironmentVariableW(L"FILTERHOST_UNSEEN_DISPLAY", value, 8) != 0;
+}
+
+bool WindowsAreUnseen() {
+    if (DisplayIsUnseen()) return true;
+    // Under Wine without DISPLAY the null driver serves: windows open, and
+    // nobody sees them. (Windows itself has no DISPLAY, and Wine's own
+    // export tells the two apart.)
+    const bool underWine = GetProcAddress(GetModuleHandleA("ntdll.dll"), "wine_get_version") != nullptr;
+    wchar_t display[8];
+    return underWine && GetEnvironmentVariableW(L"DISPLAY", display, 8) == 0;
 }
 
 }  // namespace filterhost

@@ -1,4 +1,4 @@
-// What the wrapper script (cmake/wine-run.sh) and the host tell each other.
+// What the wrapper script (filterhost/wine/wine-run.sh) and the host tell each other.
 // Under Wine a Unix signal reaches a Windows program at most as a console
 // Ctrl+C, and only when it has a console; a Wine process that its Wine server
 // drops ends with status 0. So the two talk through files the wrapper names in
@@ -13,7 +13,14 @@
 // Each takes a Windows path or, under Wine, a Unix one. Unset, each is ignored.
 #pragma once
 
+#include <string>
+
 namespace filterhost {
+
+// The value of an environment variable as a path for the wide file API: a
+// Unix path ("/tmp/x") becomes the DOS name Wine gives it ("Z:\tmp\x");
+// empty when the variable is unset.
+std::wstring EnvironmentPath(const wchar_t* name);
 
 // Ctrl+C and the like. Once asked for, an abort stays asked for.
 void RequestAbort();
@@ -36,8 +43,19 @@ void JoinWrapperDesktop();
 // True when the windows of this run go to a display nobody sees, so a dialog
 // that waits for a person would wait for ever.
 bool DisplayIsUnseen();
+// The same, or no display at all (Wine's null driver): nobody can answer a
+// message box, so the run answers it itself.
+bool WindowsAreUnseen();
 
-// Writes status to the status file; returns status.
+// Writes status to the status file; returns status. Once the wrapper is gone
+// (WrapperGone), nobody reads it: the wrapper's files are removed instead.
 int ReportExitStatus(int status);
+
+// Said by the host's watch over its wrapper (RunJournal.h) once the wrapper
+// has died without its traps: its folder of files is this process's to remove.
+void WrapperGone();
+bool WrapperIsGone();
+// Removes the files the wrapper named in the environment, and their folder.
+void RemoveWrapperFiles();
 
 }  // namespace filterhost

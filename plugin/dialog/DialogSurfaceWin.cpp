@@ -139,9 +139,9 @@ uint32_t Win32DialogSurface::PreviewZoomPercent() { return tavirel::PreviewZoomP
 
 void Win32DialogSurface::SetPreviewShowsEffect(int32_t flag) { tavirel::SetPreviewShowsEffect(flag); }
 
-int Win32DialogSurface::LoadParameterFile() { return tavirel::LoadParameterFile(); }
+int Win32DialogSurface::LoadParameterFile() { return tavirel::LoadParameterFile(dialog_); }
 
-int Win32DialogSurface::SaveParameterFile() { return tavirel::SaveParameterFile(); }
+int Win32DialogSurface::SaveParameterFile() { return tavirel::SaveParameterFile(dialog_); }
 
 int Win32DialogSurface::LoadParametersFromHandle() {
     return record_ != nullptr ? tavirel::LoadParametersFromHandle(record_) : kNilHandle;

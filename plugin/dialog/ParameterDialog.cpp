@@ -74,9 +74,23 @@ DWORD FailureCode(INT_PTR ended, DWORD error) {
     return 0;
 }
 
+// The trackbar and the other bar classes, which the dialog's template uses:
+// registered here rather than trusted to the host, many of which never load
+// the common controls. Found at run time, so that loading the plug-in alone
+// loads nothing more.
+void RegisterBarClasses() {
+    INITCOMMONCONTROLSEX classes{sizeof classes, ICC_BAR_CLASSES};
+    using InitControls = BOOL(WINAPI*)(const INITCOMMONCONTROLSEX*);
+    if (HMODULE library = LoadLibraryA("comctl32.dll"))
+        if (auto init = reinterpret_cast<InitControls>(
+                reinterpret_cast<void*>(GetProcAddress(library, "InitCommonControlsEx"))))
+            init(&classes);
+}
+
 }  // namespace
 
 int RunParameterDialog(FilterRecord* record) {
+    RegisterBarClasses();
     RegisterPreviewClass();  // without the class the dialog runs without a preview
     DialogStartRecord start{record, PARAM_DLG_PAIR_COUNT, PARAM_DLG_TRACKBAR_FIRST, PARAM_DLG_EDIT_FIRST, 1};
     HWND owner = nullptr;

@@ -2,6 +2,7 @@
 
 #include <cstdint>
 
+#include "../host/DocumentRects.h"
 #include "HueTransform.h"
 
 namespace tavirel {
@@ -9,8 +10,9 @@ namespace {
 
 template <typename Sample, typename Row>
 void TransformBlock(const FilterRecord* record, Row row) {
-    const int rows = record->outRect.bottom - record->outRect.top;
-    const int width = record->outRect.right - record->outRect.left;
+    const VRect area = DocumentOutRect(record);
+    const int rows = area.bottom - area.top;
+    const int width = area.right - area.left;
     if (rows <= 0 || width <= 0) return;
     const auto* in = static_cast<const unsigned char*>(record->inData);
     auto* out = static_cast<unsigned char*>(record->outData);

@@ -1,6 +1,7 @@
 // The library's one export and its process-attach routine.
 #include <windows.h>
 
+#include "../host/DocumentRects.h"
 #include "../../hostapi/HostInterface.h"
 #include "../dialog/AboutBox.h"
 #include "../filter/SelectorHandlers.h"
@@ -32,6 +33,8 @@ extern "C" void HOST_CALLBACK ENTRYPOINT(int16 selector, void* record, intptr_t*
         RememberHostPlatformData(filter->platformData);
         // A host that leaves depth at 0 means 8 bits a sample.
         if (filter->depth == 0) filter->depth = 8;
+        // A host that offers big documents gets its 32-bit rectangles used.
+        UseBigDocumentCoordinates(filter);
     }
     *result = int16(Dispatch(selector, record));
 }

@@ -8,7 +8,10 @@
 namespace tavirel {
 
 void ShowErrorMessage(int id) {
-    HWND owner = GetForegroundWindow();
+    // The host's window when it gave one: the foreground window may belong to
+    // another program, whose window would then carry our box.
+    HWND owner = HostWindow();
+    if (owner != nullptr && !IsWindow(owner)) owner = nullptr;
     char caption[64] = "";
     char text[256] = "";
     LoadStringA(PluginInstance(), UINT(kStrPluginName), caption, sizeof caption);

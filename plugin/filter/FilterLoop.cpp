@@ -2,6 +2,7 @@
 
 #include "../engine/TransformBlock.h"
 #include "../engine/TransformTables.h"
+#include "../host/DocumentRects.h"
 #include "../util/ResultCodes.h"
 #include "ProgressCount.h"
 #include "TileWalk.h"
@@ -9,13 +10,14 @@
 namespace tavirel {
 
 void ClearRequests(FilterRecord* record) {
-    record->inRect = Rect{0, 0, 0, 0};
-    record->outRect = Rect{0, 0, 0, 0};
-    record->maskRect = Rect{0, 0, 0, 0};
+    const VRect none{0, 0, 0, 0};
+    SetInRect(record, none);
+    SetOutRect(record, none);
+    SetMaskRect(record, none);
 }
 
 int RunFilterLoop(FilterRecord* record) {
-    const Rect bounds = record->filterRect;
+    const VRect bounds = DocumentFilterRect(record);
     const int32 width = bounds.right - bounds.left;
     const int32 height = bounds.bottom - bounds.top;
     ProgressCount progress(int64_t(height) * width * record->planes);
@@ -31,10 +33,10 @@ int RunFilterLoop(FilterRecord* record) {
     if (width <= 0 || height <= 0) return code;
 
     const bool sixteenBit = record->depth == 16;
-    Rect tile{0, 0, 0, 0};
+    VRect tile{0, 0, 0, 0};
     while (code == kOk && NextTile(&tile, bounds)) {
-        record->outRect = tile;
-        record->inRect = tile;
+        SetOutRect(record, tile);
+        SetInRect(record, tile);
         code = record->advanceState();
         if (code != kOk) break;
         code = record->abortProc != nullptr ? record->abortProc() : 0;

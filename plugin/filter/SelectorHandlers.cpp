@@ -1,6 +1,7 @@
 #include "SelectorHandlers.h"
 
 #include "../dialog/ParameterDialog.h"
+#include "../entry/ErrorMessage.h"
 #include "../entry/RunChecks.h"
 #include "../host/HandleSuite.h"
 #include "../persistence/SettingsFile.h"
@@ -63,7 +64,11 @@ int DoPrepare(FilterRecord* record) {
 }
 
 int DoStart(FilterRecord* record) {
-    int code = LoadParametersFromHandle(record);
+    // A host that keeps no handle between runs (or whose repeat of the last
+    // filter skips Parameters) starts with none: made here as Parameters
+    // makes it, so the person gets the dialog with the last confirmed settings.
+    int code = record->parameters == nullptr ? CreateParameterHandle(record) : kOk;
+    if (code == kOk) code = LoadParametersFromHandle(record);
     if (code == kOk) code = RunDocumentChecks(record);
     if (code == kOk) {
         // A record altered outside the plug-in must never reach the engine.
@@ -74,6 +79,12 @@ int DoStart(FilterRecord* record) {
         } else {
             if (currentParameters.showDialog != 0) {
                 code = RunParameterDialog(record);
+                // A dialog that could not be made for want of the common
+                // controls: said, and nothing changes.
+                if (code == kSystemNoWindowClass) {
+                    ShowErrorMessage(kMsgNoDialogControls);
+                    code = kMsgNoDialogControls;
+                }
                 if (code == kOk) {
                     currentParameters.showDialog = 0;
                     StoreParametersToHandle(record);  // a failed store never stops the run

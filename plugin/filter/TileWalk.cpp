@@ -1,22 +1,27 @@
 #include "TileWalk.h"
 
+#include <cstdint>
+
 namespace tavirel {
 namespace {
 
-// The sum is formed in int and compared before narrowing, so a band that ends
-// near 32767 still stops at the bound.
-int16 TileEnd(int16 start, int16 bound) {
-    const int end = int(start) + kTileSize;
-    return end < bound ? int16(end) : bound;
+// The sum is formed in a wider type and compared before narrowing, so a band
+// that ends near the coordinate's largest value still stops at the bound.
+template <typename Coordinate>
+Coordinate TileEnd(Coordinate start, Coordinate bound) {
+    const int64_t end = int64_t(start) + kTileSize;
+    return end < bound ? Coordinate(end) : bound;
 }
 
-}  // namespace
+template <typename R>
+bool IsEmpty(const R& r) {
+    return r.top == r.bottom || r.left == r.right;
+}
 
-bool IsEmptyRect(const Rect& r) { return r.top == r.bottom || r.left == r.right; }
-
-bool NextTile(Rect* current, const Rect& bounds) {
-    Rect next;
-    if (IsEmptyRect(*current)) {
+template <typename R>
+bool NextTileOf(R* current, const R& bounds) {
+    R next;
+    if (IsEmpty(*current)) {
         next.top = bounds.top;
         next.left = bounds.left;
         next.bottom = TileEnd(bounds.top, bounds.bottom);
@@ -37,5 +42,13 @@ bool NextTile(Rect* current, const Rect& bounds) {
     *current = next;
     return true;
 }
+
+}  // namespace
+
+bool IsEmptyRect(const Rect& r) { return IsEmpty(r); }
+bool IsEmptyRect(const VRect& r) { return IsEmpty(r); }
+
+bool NextTile(Rect* current, const Rect& bounds) { return NextTileOf(current, bounds); }
+bool NextTile(VRect* current, const VRect& bounds) { return NextTileOf(current, bounds); }
 
 }  // namespace tavirel

@@ -22,11 +22,13 @@ int LastErrorCode() {
     return error != 0 ? int(error) : kFileNotFound;
 }
 
-// Both dialogs: no owner, the first filter selected, an empty name buffer of
+// Both dialogs: owned by the parameter dialog (so they stay above it and it
+// waits for them), the first filter selected, an empty name buffer of
 // kNameBuffer characters, the system's title and folder, extension "prm".
-OPENFILENAMEA FileDialog(const char* filters, DWORD flags, char* path) {
+OPENFILENAMEA FileDialog(HWND owner, const char* filters, DWORD flags, char* path) {
     OPENFILENAMEA dialog{};
     dialog.lStructSize = sizeof dialog;
+    dialog.hwndOwner = owner;
     dialog.lpstrFilter = filters;
     dialog.nFilterIndex = 1;
     dialog.lpstrFile = path;
@@ -38,9 +40,9 @@ OPENFILENAMEA FileDialog(const char* filters, DWORD flags, char* path) {
 
 }  // namespace
 
-int LoadParameterFile() {
+int LoadParameterFile(HWND owner) {
     char path[kNameBuffer] = "";
-    OPENFILENAMEA dialog = FileDialog("Parameters (*.prm)\0*.prm\0Any (*.*)\0*.*\0", kOpenFlags, path);
+    OPENFILENAMEA dialog = FileDialog(owner, "Parameters (*.prm)\0*.prm\0Any (*.*)\0*.*\0", kOpenFlags, path);
     if (!GetOpenFileNameA(&dialog)) return kOk;
 
     HANDLE file = CreateFileA(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
@@ -71,9 +73,9 @@ int LoadParameterFile() {
     return code;
 }
 
-int SaveParameterFile() {
+int SaveParameterFile(HWND owner) {
     char path[kNameBuffer] = "";
-    OPENFILENAMEA dialog = FileDialog("Parameters (*.prm)\0\0", kSaveFlags, path);
+    OPENFILENAMEA dialog = FileDialog(owner, "Parameters (*.prm)\0\0", kSaveFlags, path);
     if (!GetSaveFileNameA(&dialog)) return kOk;
 
     // The record: zeros, the header, the settings, then the chosen file's own

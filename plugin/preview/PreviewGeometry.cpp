@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "../host/DocumentRects.h"
+
 namespace tavirel {
 
 PreviewState previewState;
@@ -11,13 +13,12 @@ namespace {
 // A ceiling division for the positive sizes of the fit.
 int32_t CeilDivide(int32_t n, int32_t d) { return (n + d - 1) / d; }
 
-// One axis of the zoomed size: n image pixels at the current factors.
-int32_t ZoomedLength(int32_t n, bool padded) {
+// One axis of the zoomed size: n image pixels at the current factors. At a
+// reduction by k, floor(n / k) pixels: every host delivers those, whether it
+// rounds its reduced image up or down, and none of them is padding.
+int32_t ZoomedLength(int32_t n) {
     const PreviewState& p = previewState;
-    if (p.zoomOut >= 2) {
-        const int32_t out = int32_t(p.zoomOut);
-        return padded ? (n + out - 2) / out + 1 : (n - 1) / out + 1;
-    }
+    if (p.zoomOut >= 2) return n / int32_t(p.zoomOut);
     return n * int32_t(p.zoomIn);
 }
 
@@ -66,14 +67,16 @@ bool IsInsideVisible(int32_t x, int32_t y) {
 
 int32_t FitFactor(const FilterRecord* record) {
     const PreviewRect& v = previewState.viewRect;
-    return std::max(CeilDivide(record->imageSize.h, v.right - v.left),
-                    CeilDivide(record->imageSize.v, v.bottom - v.top));
+    const int32_t fit = std::max(CeilDivide(DocumentSize(record).h, v.right - v.left),
+                                 CeilDivide(DocumentSize(record).v, v.bottom - v.top));
+    // Never so far that a side keeps no whole pixel: a 40,000 x 48 image is
+    // shown at most 48 times reduced, one row tall, and panned along.
+    return std::max(1, std::min({fit, DocumentSize(record).h, DocumentSize(record).v}));
 }
 
 void ZoomedImageSize(const FilterRecord* record, int32_t* width, int32_t* height) {
-    const bool padded = record->supportsPadding != 0;
-    *width = ZoomedLength(record->imageSize.h, padded);
-    *height = ZoomedLength(record->imageSize.v, padded);
+    *width = ZoomedLength(DocumentSize(record).h);
+    *height = ZoomedLength(DocumentSize(record).v);
 }
 
 void LayoutPreview(FilterRecord* record, const Rect& view) {

@@ -26,7 +26,12 @@ struct PreviewState {
     // so nothing is drawn, sampled or zoomed.
     int32_t imagePresent = 0;
     void* displayBuffer = nullptr;  // planes x 65536 bytes from the host, or none
-    PSPixelMap pixelMap{};          // what displayPixels is handed
+    // The filtered pixels of a tile or sample, and the pixels gathered from
+    // full-resolution rows for a host that cannot sample: the preview's own
+    // (FetchBufferBytes each, from the host), never the host's outData.
+    void* filterBuffer = nullptr;
+    void* gatherBuffer = nullptr;
+    PSPixelMap pixelMap{};  // what displayPixels is handed
 };
 
 // The one preview of the process.

@@ -1,10 +1,14 @@
 #include "PreviewPipeline.h"
 
+#include <initializer_list>
+
 #include "../engine/TransformBlock.h"
 #include "../engine/TransformTables.h"
 #include "../filter/TileWalk.h"
+#include "../host/DocumentRects.h"
 #include "../host/HandleSuite.h"
 #include "../util/ResultCodes.h"
+#include "PreviewFetch.h"
 #include "PreviewGeometry.h"
 
 namespace tavirel {
@@ -24,7 +28,7 @@ void PrepareRequests(FilterRecord* record) {
     record->inHiPlane = record->outHiPlane = int16(record->planes - 1);
     record->inputPadding = record->outputPadding = plugInWantsEdgeReplication;
     if (record->haveMask) {
-        record->maskRect = Rect{0, 0, 0, 0};  // the preview never asks for the mask
+        SetMaskRect(record, VRect{0, 0, 0, 0});  // the preview never asks for the mask
         record->maskRate = record->inputRate;
         record->maskPadding = plugInWantsEdgeReplication;
     }
@@ -39,6 +43,8 @@ void PreparePixelMap(const FilterRecord* record, const void* source, int32_t sou
     const int planes = record->planes;
     const int32_t width = tile.right - tile.left, height = tile.bottom - tile.top;
     auto* buffer = static_cast<uint8_t*>(p.displayBuffer);
+    // The bounds describe the pixels handed over, whichever buffer holds them.
+    map.bounds = VRect{0, 0, height, width};
     const int32_t bufferRowBytes = planes * kDisplaySide;
     if (record->depth == 16) {
         if (p.zoomIn == 1)
@@ -72,18 +78,18 @@ int32_t DisplayImageMode(int32_t imageMode) {
     }
 }
 
-Rect TileSourceRect(const Rect& tile, int32_t imageLeft, int32_t imageTop, uint32_t zoomIn) {
+VRect TileSourceRect(const Rect& tile, int32_t imageLeft, int32_t imageTop, uint32_t zoomIn) {
     // The tile lies on the image, so every offset is at least 0 and the
     // divisions truncate; the far edges round up to take in a source pixel
     // that the tile shows only partly.
     const int32_t top = tile.top - imageTop, left = tile.left - imageLeft;
     const int32_t bottom = tile.bottom - imageTop, right = tile.right - imageLeft;
-    if (zoomIn <= 1) return Rect{int16(top), int16(left), int16(bottom), int16(right)};
+    if (zoomIn <= 1) return VRect{top, left, bottom, right};
     const int32_t z = int32_t(zoomIn);
-    return Rect{int16(top / z), int16(left / z), int16((bottom + z - 1) / z), int16((right + z - 1) / z)};
+    return VRect{top / z, left / z, (bottom + z - 1) / z, (right + z - 1) / z};
 }
 
-Replication TileReplication(const Rect& tile, const Rect& source, int32_t imageLeft, int32_t imageTop,
+Replication TileReplication(const Rect& tile, const VRect& source, int32_t imageLeft, int32_t imageTop,
                             uint32_t zoomIn) {
     const int32_t z = int32_t(zoomIn);
     return Replication{zoomIn, z - ((tile.left - imageLeft) - z * source.left),
@@ -93,20 +99,24 @@ Replication TileReplication(const Rect& tile, const Rect& source, int32_t imageL
 int PreviewStart(FilterRecord* record, const Rect& view) {
     PreviewState& p = previewState;
     p.sampleRadius = 1;
-    p.displayBuffer = nullptr;
+    p.displayBuffer = p.filterBuffer = p.gatherBuffer = nullptr;
     p.zoomIn = 1;
     p.showEffect = 1;
     p.zoomOut = 1;
     p.imagePresent = 0;
 
     int code = kOk;
-    if (record->advanceState == nullptr)
+    if (record->advanceState == nullptr) {
         code = kMsgNoAdvanceState;
-    else if (record->displayPixels == nullptr)
+    } else if (record->displayPixels == nullptr) {
         code = kMsgNoDisplayPixels;
-    else if (record->planes > 0)
+    } else if (record->planes > 0) {
         p.displayBuffer = NewLockedBlock(record, int32_t(record->planes) * 65536);
-    if (code == kOk && p.displayBuffer == nullptr) code = kNoAddress;
+        p.filterBuffer = NewLockedBlock(record, FetchBufferBytes(record));
+        p.gatherBuffer = NewLockedBlock(record, FetchBufferBytes(record));
+    }
+    if (code == kOk && (p.displayBuffer == nullptr || p.filterBuffer == nullptr || p.gatherBuffer == nullptr))
+        code = kNoAddress;
     if (code != kOk) {
         PreviewStop(record);
         return code;
@@ -132,8 +142,10 @@ int PreviewStart(FilterRecord* record, const Rect& view) {
 void PreviewStop(FilterRecord* record) {
     PreviewState& p = previewState;
     SetWatchSuspension(record, 0);
-    if (p.displayBuffer != nullptr) FreeLockedBlock(record, p.displayBuffer);
-    p.displayBuffer = nullptr;
+    for (void** block : {&p.displayBuffer, &p.filterBuffer, &p.gatherBuffer}) {
+        if (*block != nullptr) FreeLockedBlock(record, *block);
+        *block = nullptr;
+    }
     p.imagePresent = 0;
 }
 
@@ -144,24 +156,18 @@ int PreviewDrawTile(FilterRecord* record, const Rect& tile) {
     if (p.displayBuffer == nullptr || record->advanceState == nullptr || record->displayPixels == nullptr)
         return kParamErr;
     const int32_t imageLeft = p.imageRect.left, imageTop = p.imageRect.top;
-    const Rect source = TileSourceRect(tile, imageLeft, imageTop, p.zoomIn);
+    const VRect source = TileSourceRect(tile, imageLeft, imageTop, p.zoomIn);
 
-    // The output buffer is only scratch for the filtered tile: asked for at
-    // the image origin, at full resolution, with the source's size.
-    record->inRect = source;
-    record->outRect = Rect{0, 0, int16(source.bottom - source.top), int16(source.right - source.left)};
-    if (const OSErr delivered = record->advanceState()) return delivered;
-
-    record->outRect = source;
-    const bool filtered = p.showEffect == 1;
-    if (filtered) {
-        if (record->depth == 16)
-            TransformBlock16(record);
-        else
-            TransformBlock8(record);
+    FetchedPixels pixels;
+    if (const int delivered = FetchReduced(record, source, p.zoomOut, p.gatherBuffer, &pixels)) return delivered;
+    if (p.showEffect == 1) {
+        // Filtered into the preview's own buffer, inside the filter rectangle
+        // only: what OK will leave in the document.
+        const int32_t rowBytes = (source.right - source.left) * record->planes * (record->depth == 16 ? 2 : 1);
+        FilterWithinSelection(record, pixels, source, p.zoomOut, p.filterBuffer, rowBytes);
+        pixels = FetchedPixels{p.filterBuffer, rowBytes};
     }
-    PreparePixelMap(record, filtered ? record->outData : record->inData,
-                    filtered ? record->outRowBytes : record->inRowBytes, tile,
+    PreparePixelMap(record, pixels.data, pixels.rowBytes, tile,
                     TileReplication(tile, source, imageLeft, imageTop, p.zoomIn));
 
     const VRect shown{0, 0, tile.bottom - tile.top, tile.right - tile.left};

@@ -35,9 +35,10 @@ void SetPreviewShowsEffect(int32_t flag);
 
 // The rectangle of the host's reduced image that covers tile T of the zoomed
 // image placed at imageRect's top left (left, top), at magnification z.
-Rect TileSourceRect(const Rect& tile, int32_t imageLeft, int32_t imageTop, uint32_t zoomIn);
+VRect TileSourceRect(const Rect& tile, int32_t imageLeft, int32_t imageTop, uint32_t zoomIn);
 // How many display columns and rows the tile's first source pixel still covers.
-Replication TileReplication(const Rect& tile, const Rect& source, int32_t imageLeft, int32_t imageTop, uint32_t zoomIn);
+Replication TileReplication(const Rect& tile, const VRect& source, int32_t imageLeft, int32_t imageTop,
+                            uint32_t zoomIn);
 // The pixel map's image mode for a document mode: the 16-bit modes as their
 // 8-bit counterparts (Gray16 -> 1, RGB48 -> 3, Lab48 -> 9, CMYK64 -> 4).
 int32_t DisplayImageMode(int32_t imageMode);

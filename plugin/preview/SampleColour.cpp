@@ -1,6 +1,6 @@
 #include "SampleColour.h"
 
-#include "../engine/TransformBlock.h"
+#include "PreviewFetch.h"
 #include "PreviewGeometry.h"
 
 namespace tavirel {
@@ -22,26 +22,27 @@ int SampleColour(FilterRecord* record, Point point, int32_t* input, int32_t* out
     }
 
     const SampleSquare square = SampleSquareFor(p.sampleRadius, p.imageRect);
+    // Clamped to the image as the preview shows it: at a reduction, the
+    // reduced image, whose every pixel the host delivers.
+    const int32_t shownWidth = (p.imageRect.right - p.imageRect.left) / int32_t(p.zoomIn);
+    const int32_t shownHeight = (p.imageRect.bottom - p.imageRect.top) / int32_t(p.zoomIn);
     const SamplePosition at =
-        SamplePositionFor(point.h, point.v, p.imageRect, p.zoomIn, square, record->imageSize.h, record->imageSize.v);
-    const Rect area{int16(at.y), int16(at.x), int16(at.y + square.size), int16(at.x + square.size)};
-    record->inRect = area;
-    // As for the tiles, the output buffer is scratch at the image origin.
-    record->outRect = Rect{0, 0, int16(square.size), int16(square.size)};
-    if (record->advanceState() != noErr) {
+        SamplePositionFor(point.h, point.v, p.imageRect, p.zoomIn, square, shownWidth, shownHeight);
+    const VRect area{at.y, at.x, at.y + square.size, at.x + square.size};
+    // As the tiles are: fetched with no output asked for, filtered into the
+    // preview's own buffer where the filter rectangle takes the pixels.
+    FetchedPixels in;
+    if (p.filterBuffer == nullptr || FetchReduced(record, area, p.zoomOut, p.gatherBuffer, &in) != noErr) {
         // Nothing was delivered, so there is nothing to report.
         MarkUnsampled(input, output, count);
         return 0;
     }
-    record->outRect = area;
-    if (record->depth == 16)
-        TransformBlock16(record);
-    else
-        TransformBlock8(record);
+    const int32_t outRowBytes = square.size * record->planes * (record->depth == 16 ? 2 : 1);
+    FilterWithinSelection(record, in, area, p.zoomOut, p.filterBuffer, outRowBytes);
 
     for (int k = 0; k < count; ++k) {
-        input[k] = int32_t(SquareMean(record->inData, record->inRowBytes, record->planes, k, square, record->depth));
-        output[k] = int32_t(SquareMean(record->outData, record->outRowBytes, record->planes, k, square, record->depth));
+        input[k] = int32_t(SquareMean(in.data, in.rowBytes, record->planes, k, square, record->depth));
+        output[k] = int32_t(SquareMean(p.filterBuffer, outRowBytes, record->planes, k, square, record->depth));
         if (record->depth != 16) {
             input[k] = int32_t(HostScaleFrom8(uint32_t(input[k])));
             output[k] = int32_t(HostScaleFrom8(uint32_t(output[k])));

@@ -22,7 +22,10 @@ constexpr int32_t kFilterBadParameters = -30100;
 // String-table ids that double as result codes.
 constexpr int32_t kMsgIncompatibleSystem = 1011;
 constexpr int32_t kMsgNoAdvanceState = 1202;
-constexpr int32_t kMsgNoDisplayPixels = 1203;  // returned by the preview, never shown
+constexpr int32_t kMsgNoDisplayPixels = 1203;   // returned by the preview, never shown
+constexpr int32_t kMsgNoDialogControls = 1204;  // the host lacks the common controls the dialog needs
+// The system's ERROR_CANNOT_FIND_WND_CLASS, as a dialog that could not be made returns it.
+constexpr int32_t kSystemNoWindowClass = 1407;
 constexpr int32_t kMsgTooFewPlanes = 1301;
 constexpr int32_t kMsgBadImageMode = 1303;
 constexpr int32_t kMsgUnknownParameters = 2010;

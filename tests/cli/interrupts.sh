@@ -123,7 +123,7 @@ for signal in INT TERM; do
   (
     unset DISPLAY
     failures=0
-    "$host" about "$plugin" >"$work/about.log" 2>&1 &
+    "$host" about "$plugin" --answer escape >"$work/about.log" 2>&1 &
     pid=$!
     wait_for_host || fail "$label: the host never started"
     sleep 1

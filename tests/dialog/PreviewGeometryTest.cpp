@@ -94,19 +94,36 @@ TEST(PreviewGeometryTest, PercentagesOfReductions) {
     EXPECT_EQ(PreviewZoomPercent(), 200u);
 }
 
-TEST(PreviewGeometryTest, PaddingChangesTheReducedWidth) {
-    FilterRecord padded = Image(10, 10, true), plain = Image(10, 10, false);
-    previewState.zoomOut = 2;
-    previewState.zoomIn = 1;
-    int32_t w, h;
-    ZoomedImageSize(&padded, &w, &h);
-    EXPECT_EQ(w, 6);
-    ZoomedImageSize(&plain, &w, &h);
-    EXPECT_EQ(w, 5);
+// A reduced side is floor(side / rate) whatever the host's padding: the
+// pixels every host delivers, whether it rounds its reduced image up or down.
+TEST(PreviewGeometryTest, TheReducedSizeIsWhatEveryHostDelivers) {
+    const struct {
+        int side, rate, shown;
+    } cases[] = {{10, 2, 5}, {11, 2, 5}, {2000, 7, 285}, {1999, 7, 285}, {1995, 7, 285}, {16, 16, 1}, {31, 16, 1}};
+    for (const auto& c : cases) {
+        for (bool padding : {true, false}) {
+            FilterRecord r = Image(c.side, c.side, padding);
+            previewState.zoomOut = uint32_t(c.rate);
+            previewState.zoomIn = 1;
+            int32_t w, h;
+            ZoomedImageSize(&r, &w, &h);
+            EXPECT_EQ(w, c.shown) << c.side << " at " << c.rate;
+            EXPECT_EQ(h, c.shown) << c.side << " at " << c.rate;
+        }
+    }
+    FilterRecord plain = Image(10, 10, false);
     previewState.zoomOut = 1;
     previewState.zoomIn = 3;
+    int32_t w, h;
     ZoomedImageSize(&plain, &w, &h);
     EXPECT_EQ(w, 30);
+    // The fit never reduces a side to nothing: 40,000 x 48 fits the width at
+    // 105 but is shown 48 times reduced, one whole row, panned along.
+    FilterRecord strip = Image(32767, 48);
+    LayoutPreview(&strip, kView);
+    EXPECT_EQ(previewState.zoomOut, 48u);
+    EXPECT_EQ(previewState.imageRect.bottom - previewState.imageRect.top, 1);
+    EXPECT_EQ(SetPreviewZoom(&strip, -1), 0) << "no reduction past the fit";
 }
 
 TEST(PreviewGeometryTest, ZoomKeepsTheCentrePointAndNoGapOpens) {

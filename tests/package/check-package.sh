@@ -1,13 +1,13 @@
 #!/bin/sh
-# check-package.sh TOP WORK: scripts/package.sh writes a zip holding exactly
-# the two products as built, INSTALL.txt, LICENSE and parameter-record.md,
-# in one folder named after the version.
+# check-package.sh TOP WORK: scripts/package.sh, given the products as they
+# are built, writes a zip holding exactly the two products, INSTALL.txt,
+# LICENSE and parameter-record.md, in one folder named after the version.
 set -eu
 top=$1
 work=$2
 rm -rf "$work"
 mkdir -p "$work/unpacked"
-zip=$("$top/scripts/package.sh" --dist "$work/dist")
+zip=$("$top/scripts/package.sh" --dist "$work/dist" --no-build)
 version=$(head -n 1 "$top/VERSION")
 [ "$zip" = "$work/dist/Tavirel-$version-windows.zip" ] || { echo "FAIL: zip named $zip"; exit 1; }
 (cd "$work/unpacked" && cmake -E tar xf "$zip")

@@ -20,8 +20,9 @@ namespace tavirel {
 namespace {
 
 // A host that keeps one document, delivers inRect at inputRate with edge
-// replication and outRect at full resolution, and paints displayPixels into
-// a screen of client pixels (0, 0 is the client's top left).
+// replication (or, when it says it cannot sample, at full resolution
+// whatever the rate) and outRect at full resolution, and paints
+// displayPixels into a screen of client pixels (0, 0 is the client's top left).
 struct FakeHost {
     int width = 0, height = 0, planes = 3, depth = 8;
     std::vector<uint16_t> samples;  // every sample widened
@@ -74,7 +75,7 @@ OSErr HOST_CALLBACK Advance() {
     h.inRects.push_back(r.inRect);
     h.outRects.push_back(r.outRect);
     if (h.advanceCalls == h.failAt) return -128;
-    h.Fill(h.in, r.inRect, r.inputRate >> 16, &r.inData, &r.inRowBytes);
+    h.Fill(h.in, r.inRect, r.samplingSupport != 0 ? r.inputRate >> 16 : 1, &r.inData, &r.inRowBytes);
     h.Fill(h.out, r.outRect, 1, &r.outData, &r.outRowBytes);
     return noErr;
 }
@@ -133,6 +134,7 @@ protected:
         record_.propertyProcs = &properties_;
         record_.hostSig = kPhotoshopSignature;
         record_.supportsPadding = 1;
+        record_.samplingSupport = 1;
         record_.platformData = &screenContext_;
         SetDefaultParameters(&currentParameters);
         currentParameters.range = 800;
@@ -145,6 +147,7 @@ protected:
         test::TestRandom random(seed);
         for (uint16_t& s : host_.samples) s = uint16_t(random.UpTo(depth == 16 ? 32768 : 255));
         record_.imageSize = Point{int16(height), int16(width)};
+        record_.filterRect = Rect{0, 0, int16(height), int16(width)};
         record_.planes = int16(planes);
         record_.depth = depth;
         record_.imageMode = depth == 16 ? plugInModeRGB48 : plugInModeRGBColor;
@@ -159,9 +162,12 @@ protected:
         if (x < v.left || x >= v.right || y < v.top || y >= v.bottom) return 0x808080;
         const int sx = (x - p.imageRect.left) / int(p.zoomIn) * int(p.zoomOut);
         const int sy = (y - p.imageRect.top) / int(p.zoomIn) * int(p.zoomOut);
+        // A pixel past the image would be the host's padding: never to be shown.
+        if (sx >= host_.width || sy >= host_.height) return 0xFF00FF;
         uint16_t pixel[8];
         for (int k = 0; k < host_.planes; ++k) pixel[k] = host_.At(sx, sy, k);
-        if (filtered) {
+        const Rect& f = record_.filterRect;
+        if (filtered && sx >= f.left && sx < f.right && sy >= f.top && sy < f.bottom) {
             if (host_.depth == 16) {
                 TransformRow16(pixel, pixel, host_.planes, 1);
             } else {
@@ -199,8 +205,13 @@ TEST_F(PreviewPipelineTest, StartFillsThePixelMapAndPreparesTheRequests) {
     ASSERT_EQ(Start(), 0);
     const PreviewState& p = previewState;
     ASSERT_NE(p.displayBuffer, nullptr);
-    EXPECT_EQ(host_.handles.size(), 1u);
-    EXPECT_EQ(host_.handles.begin()->second.size(), size_t(4 * 65536 + sizeof(Handle)));
+    // The display buffer, and the preview's own filtered and gathered pixels
+    // (16-bit samples here), all from the host's handles.
+    std::vector<size_t> sizes;
+    for (const auto& [handle, bytes] : host_.handles) sizes.push_back(bytes.size());
+    std::sort(sizes.begin(), sizes.end());
+    const size_t display = 4 * 65536 + sizeof(Handle), scratch = 4 * 2 * 65536 + sizeof(Handle);
+    EXPECT_EQ(sizes, (std::vector<size_t>{display, scratch, scratch}));
     const PSPixelMap& map = p.pixelMap;
     EXPECT_EQ(map.version, 1);
     EXPECT_TRUE(map.bounds.top == 0 && map.bounds.left == 0 && map.bounds.bottom == 256 && map.bounds.right == 256);
@@ -269,15 +280,20 @@ TEST_F(PreviewPipelineTest, TilesAskForTheirSourceWithScratchOutput) {
     EXPECT_EQ(second.left, first.right);
     EXPECT_EQ(second.right - second.left, 330 - 256);
     for (size_t t = 0; t < 2; ++t) {
+        // No output is asked for: a host that commits outData would write it
+        // into the document.
         const Rect& o = host_.outRects[t];
-        EXPECT_TRUE(o.top == 0 && o.left == 0) << "tile " << t;
-        EXPECT_EQ(o.right, host_.inRects[t].right - host_.inRects[t].left);
-        EXPECT_EQ(o.bottom, host_.inRects[t].bottom - host_.inRects[t].top);
+        EXPECT_TRUE(o.top == 0 && o.left == 0 && o.bottom == 0 && o.right == 0) << "tile " << t;
         EXPECT_EQ(host_.contexts[t], &screenContext_);
+        // The map's bounds are the pixels handed over.
+        const VRect b = host_.maps[t].bounds;
+        EXPECT_TRUE(b.top == 0 && b.left == 0 && b.right == host_.inRects[t].right - host_.inRects[t].left &&
+                    b.bottom == host_.inRects[t].bottom - host_.inRects[t].top)
+            << "tile " << t;
     }
-    // 8 bits at 100 %: the host's own output buffer is shown, without a copy.
-    EXPECT_EQ(host_.maps[1].baseAddr, static_cast<void*>(record_.outData));  // a copy: the field may be unaligned
-    EXPECT_EQ(host_.maps[1].rowBytes, record_.outRowBytes);
+    // 8 bits at 100 %: the preview's own filtered pixels are shown, without a copy.
+    EXPECT_EQ(host_.maps[1].baseAddr, previewState.filterBuffer);
+    EXPECT_EQ(host_.maps[1].rowBytes, 3 * (host_.inRects[1].right - host_.inRects[1].left));
     SetPreviewShowsEffect(0);
     PreviewDraw(&record_);
     EXPECT_EQ(host_.maps.back().baseAddr, static_cast<void*>(record_.inData));
@@ -288,21 +304,54 @@ TEST_F(PreviewPipelineTest, TilesAskForTheirSourceWithScratchOutput) {
     EXPECT_EQ(host_.maps.back().rowBytes, 3 * 256);
 }
 
+// Every zoom's picture, pixel for pixel, whether the host samples or not,
+// with the whole image selected or a selection away from the origin (filtered
+// inside it only, as OK will leave the document).
 TEST_F(PreviewPipelineTest, EveryZoomShowsTheHostsReducedImage) {
     for (int depth : {8, 16}) {
         for (int planes : {3, 4}) {
-            Document(900, 610, planes, depth, uint64_t(depth + planes));
-            ASSERT_EQ(Start(), 0);
-            for (int32_t zoom : {0, 50, 100, 200, 300, 700, 1600}) {
-                SCOPED_TRACE(::testing::Message() << depth << " bits, " << planes << " planes, zoom " << zoom);
-                if (zoom != 0) SetPreviewZoom(&record_, zoom);
-                PanImage(-7, 5);  // off the centre, so phases vary
-                EXPECT_EQ(WrongPixels(true), 0);
-                SetPreviewShowsEffect(0);
-                EXPECT_EQ(WrongPixels(false), 0);
-                SetPreviewShowsEffect(1);
+            for (int variant = 0; variant < 3; ++variant) {
+                Document(900, 610, planes, depth, uint64_t(depth + planes));
+                record_.samplingSupport = variant == 1 ? 0 : 1;
+                if (variant == 2) record_.filterRect = Rect{101, 237, 390, 611};
+                ASSERT_EQ(Start(), 0);
+                for (int32_t zoom : {0, 50, 100, 200, 300, 700, 1600}) {
+                    SCOPED_TRACE(::testing::Message() << depth << " bits, " << planes << " planes, zoom " << zoom
+                                                      << (variant == 1   ? ", no sampling"
+                                                          : variant == 2 ? ", a selection"
+                                                                         : ""));
+                    if (zoom != 0) SetPreviewZoom(&record_, zoom);
+                    PanImage(-7, 5);  // off the centre, so phases vary
+                    EXPECT_EQ(WrongPixels(true), 0);
+                    SetPreviewShowsEffect(0);
+                    EXPECT_EQ(WrongPixels(false), 0);
+                    SetPreviewShowsEffect(1);
+                }
+                PreviewStop(&record_);
             }
-            PreviewStop(&record_);
+        }
+    }
+}
+
+// Reduced 2 to 16 times, sides that are and are not multiples of the rate:
+// only real pixels on screen, in a host that samples and in one that cannot.
+// The image is wide enough for the fit to reduce it 17 times; each rate is
+// reached by zooming in from there, as the zoom buttons do.
+TEST_F(PreviewPipelineTest, NoPaddingIsShownAtAnyRate) {
+    for (int rate = 2; rate <= 16; ++rate) {
+        for (int extra : {0, 1, rate - 1}) {
+            for (int sampling : {1, 0}) {
+                SCOPED_TRACE(::testing::Message()
+                             << "rate " << rate << ", +" << extra << (sampling ? "" : ", no sampling"));
+                Document(rate * ((5300 + rate - 1) / rate) + extra, rate * 6 + extra, 3, 8, uint64_t(rate * 7 + extra));
+                record_.samplingSupport = char(sampling);
+                ASSERT_EQ(Start(), 0);
+                while (previewState.zoomOut > uint32_t(rate) && SetPreviewZoom(&record_, 1) == 1) {
+                }
+                ASSERT_EQ(previewState.zoomOut, uint32_t(rate));
+                EXPECT_EQ(WrongPixels(true), 0);
+                PreviewStop(&record_);
+            }
         }
     }
 }

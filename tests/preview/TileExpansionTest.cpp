@@ -91,7 +91,7 @@ TEST(TileExpansionTest, SixteenBitSamplesAsBytes) {
 
 TEST(TileExpansionTest, SourceRectangleAndPhasesOfATile) {
     // 100 %: the tile's offsets from the image.
-    const Rect same = TileSourceRect(Rect{10, 20, 50, 70}, -5, 3, 1);
+    const VRect same = TileSourceRect(Rect{10, 20, 50, 70}, -5, 3, 1);
     EXPECT_EQ(same.top, 7);
     EXPECT_EQ(same.left, 25);
     EXPECT_EQ(same.bottom, 47);
@@ -100,7 +100,7 @@ TEST(TileExpansionTest, SourceRectangleAndPhasesOfATile) {
     // that pixel twice more, and one that starts on a pixel's edge z times.
     const Rect tile{-1, -1, 255, 255};
     const int32_t imageLeft = -1 - 7, imageTop = -1 - 9;  // 7 = 2 x 3 + 1, 9 = 3 x 3
-    const Rect source = TileSourceRect(tile, imageLeft, imageTop, 3);
+    const VRect source = TileSourceRect(tile, imageLeft, imageTop, 3);
     EXPECT_EQ(source.left, 2);
     EXPECT_EQ(source.top, 3);
     EXPECT_EQ(source.right, (256 + 7 + 2) / 3);  // the last pixel, only partly shown, is fetched

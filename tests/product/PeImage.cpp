@@ -47,7 +47,7 @@ bool PeImage::Load(const std::string& path, std::string* error) {
     machine_ = Le16(coff);
     const uint16_t sectionCount = Le16(coff + 2);
     symbolTable_ = Le32(coff + 8);
-    const uint32_t symbolCount = Le32(coff + 12);
+    const uint32_t symbolCount = symbolCount_ = Le32(coff + 12);
     const uint16_t optionalSize = Le16(coff + 16);
     characteristics_ = Le16(coff + 18);
     const uint8_t* optional = coff + 20;

@@ -26,8 +26,9 @@ public:
     const std::vector<std::string>& importedModules() const { return imports_; }
     // Section names, long ones ("/4") looked up in the COFF string table.
     const std::vector<std::string>& sectionNames() const { return sectionNames_; }
-    // Where the COFF symbol table starts in the file; 0 once stripped.
-    uint32_t symbolTableOffset() const { return symbolTable_; }
+    // Symbols in the COFF symbol table: 0 once stripped (GNU strip may still
+    // leave an empty table and its string table's length word).
+    uint32_t symbolCount() const { return symbolCount_; }
 
     // A resource by type (a name such as "PIPL", or a number as "#6"), id and language.
     std::optional<std::vector<uint8_t>> Resource(const std::string& type, uint32_t id, uint32_t language) const;
@@ -49,7 +50,7 @@ private:
     std::vector<PeExport> exports_;
     std::vector<std::string> imports_;
     std::vector<std::string> sectionNames_;
-    uint32_t symbolTable_ = 0;
+    uint32_t symbolTable_ = 0, symbolCount_ = 0;
 };
 
 }  // namespace tavirel::test

@@ -20,7 +20,9 @@ int About(const std::string& arguments, std::string* output) {
 TEST(AboutBoxTest, OpensCentredAtAThirdOfTheHostWindow) {
     for (auto [width, height] : {std::pair{1024, 768}, std::pair{800, 600}}) {
         std::string output;
-        ASSERT_EQ(About("--window " + std::to_string(width) + "x" + std::to_string(height) + "+30+20", &output), 0)
+        ASSERT_EQ(About("--answer escape --window " + std::to_string(width) + "x" + std::to_string(height) + "+30+20",
+                        &output),
+                  0)
             << output;
         long ownerW, ownerH, ownerX, ownerY, clientX, clientY, boxX, boxY, boxW, boxH;
         const size_t host = output.find("host window"), box = output.find("about box at");

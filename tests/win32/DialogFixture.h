@@ -15,10 +15,10 @@
 #include <vector>
 
 #include "HostFixture.h"
-#include "filterhost/lib/DialogDriver.h"
+#include "tests/support/DialogDriver.h"
 #include "filterhost/lib/HostHandles.h"
-#include "filterhost/lib/ImportPatch.h"
-#include "filterhost/lib/UiDriver.h"
+#include "tests/support/ImportPatch.h"
+#include "tests/support/UiDriver.h"
 #include "plugin/persistence/ParameterCodec.h"
 
 namespace tavirel::test {
@@ -126,9 +126,11 @@ enum class Flow { Menu, Repeat };
 class HostThread {
 public:
     HostThread(filterhost::PluginModule& plugin, const filterhost::Document& document,
-               std::vector<Flow> flows = {Flow::Menu}, std::vector<uint8_t> handle = {}, HWND ownerOverride = nullptr)
-        : thread_([this, &plugin, document, flows, handle, ownerOverride] {
-              filterhost::FilterSession session(plugin, document, filterhost::HostOptions{});
+               std::vector<Flow> flows = {Flow::Menu}, std::vector<uint8_t> handle = {}, HWND ownerOverride = nullptr,
+               filterhost::HostOptions options = {})
+        : thread_([this, &plugin, document, flows, handle, ownerOverride, options] {
+              filterhost::FilterSession session(plugin, document, options);
+              hostWindow_ = session.window();
               if (!handle.empty()) session.SetParameters(filterhost::NewHandleWithBytes(handle));
               hooks::displayPixels = session.record().displayPixels;
               session.record().displayPixels = hooks::DisplayPixelsSeen;
@@ -157,12 +159,15 @@ public:
     const filterhost::Document& output() const { return output_; }
     const std::vector<uint8_t>& handle() const { return handle_; }
     const std::string& leaks() const { return leaks_; }
+    // The host's own window, once the session has made it.
+    HWND hostWindow() const { return hostWindow_.load(); }
 
 private:
     std::vector<int16> results_;
     filterhost::Document output_;
     std::vector<uint8_t> handle_;
     std::string leaks_;
+    std::atomic<HWND> hostWindow_{nullptr};
     std::thread thread_;
 };
 
@@ -179,8 +184,9 @@ inline FitGeometry FitOf(HWND preview, const filterhost::Document& d) {
     const int viewWidth = outer.right - outer.left, viewHeight = outer.bottom - outer.top;
     FitGeometry g{};
     g.fit = std::max((d.width + viewWidth - 1) / viewWidth, (d.height + viewHeight - 1) / viewHeight);
-    g.width = g.fit >= 2 ? (d.width + g.fit - 2) / g.fit + 1 : d.width;
-    g.height = g.fit >= 2 ? (d.height + g.fit - 2) / g.fit + 1 : d.height;
+    g.fit = std::max(1, std::min({g.fit, d.width, d.height}));
+    g.width = d.width / g.fit;  // the reduced image: floor, as every host delivers it
+    g.height = d.height / g.fit;
     g.left = -1 + ((viewWidth - g.width) >> 1);
     g.top = -1 + ((viewHeight - g.height) >> 1);
     return g;

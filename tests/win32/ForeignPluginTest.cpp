@@ -12,7 +12,7 @@
 #include "HostFixture.h"
 #include "filterhost/lib/HostScale.h"
 #include "filterhost/lib/PngFile.h"
-#include "filterhost/lib/WindowsVersion.h"
+#include "tests/support/WindowsVersion.h"
 
 namespace tavirel::test {
 namespace {

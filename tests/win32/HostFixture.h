@@ -16,7 +16,7 @@
 #include "filterhost/lib/FilterSession.h"
 #include "filterhost/lib/HostHandles.h"
 #include "filterhost/lib/PluginModule.h"
-#include "filterhost/lib/WindowsVersion.h"
+#include "tests/support/WindowsVersion.h"
 #include "plugin/engine/HueTransform.h"
 #include "plugin/engine/TransformTables.h"
 #include "plugin/filter/FilterParameters.h"

@@ -14,7 +14,7 @@
 
 #include "DialogFixture.h"
 #include "filterhost/lib/PngFile.h"
-#include "filterhost/lib/WindowsVersion.h"
+#include "tests/support/WindowsVersion.h"
 #include "plugin/dialog/NumberText.h"
 
 namespace tavirel::test {

@@ -12,7 +12,7 @@
 #include <vector>
 
 #include "HostFixture.h"
-#include "filterhost/lib/UiDriver.h"
+#include "tests/support/UiDriver.h"
 #include "plugin/entry/ModuleState.h"
 #include "plugin/filter/ParameterHandle.h"
 #include "plugin/persistence/ParameterCodec.h"
@@ -61,7 +61,7 @@ protected:
 int Load(const std::string& path, std::vector<filterhost::UiEvent>* events) {
     UiDriver driver;
     driver.AnswerFileDialogs({path});
-    const int code = LoadParameterFile();
+    const int code = LoadParameterFile(nullptr);
     *events = driver.Events();
     return code;
 }
@@ -75,7 +75,7 @@ TEST_F(PersistenceTest, SaveUnderAShortNameAndLoadItBack) {
     {
         UiDriver driver;
         driver.AnswerFileDialogs({Folder() + "abcd"});  // typed without its extension
-        ASSERT_EQ(SaveParameterFile(), 0);
+        ASSERT_EQ(SaveParameterFile(nullptr), 0);
         const auto events = driver.Events();
         ASSERT_EQ(events.size(), 1u);
         EXPECT_EQ(events[0].kind, "file");
@@ -156,8 +156,8 @@ TEST_F(PersistenceTest, CancellingChangesNothing) {
     currentParameters.range = 321;
     UiDriver driver;
     driver.AnswerFileDialogs({"", ""});
-    EXPECT_EQ(LoadParameterFile(), 0);
-    EXPECT_EQ(SaveParameterFile(), 0);
+    EXPECT_EQ(LoadParameterFile(nullptr), 0);
+    EXPECT_EQ(SaveParameterFile(nullptr), 0);
     EXPECT_EQ(currentParameters.range, 321);
     const auto events = driver.Events();
     ASSERT_EQ(events.size(), 2u);

@@ -10,8 +10,8 @@
 #include <string>
 
 #include "HostFixture.h"
-#include "filterhost/lib/PreviewTestDialog.h"
-#include "filterhost/lib/UiDriver.h"
+#include "tests/support/PreviewTestDialog.h"
+#include "tests/support/UiDriver.h"
 #include "plugin/entry/ModuleState.h"
 #include "plugin/preview/PreviewGeometry.h"
 #include "plugin/preview/PreviewPipeline.h"
@@ -189,13 +189,13 @@ TEST_F(PreviewTest, OpensAtTheFitCentredOnGreyAndShowsTheFilteredImage) {
         const int32_t viewWidth = p.viewRect.right - p.viewRect.left, viewHeight = p.viewRect.bottom - p.viewRect.top;
         EXPECT_EQ(viewWidth, units.right);
         EXPECT_EQ(viewHeight, units.bottom);
-        // The smallest whole reduction that fits, the padded reduced size, centred.
+        // The smallest whole reduction that fits, the reduced size every host
+        // delivers (floor(side / reduction)), centred.
         const uint32_t fit = uint32_t(std::max((700 + viewWidth - 1) / viewWidth, (500 + viewHeight - 1) / viewHeight));
         ASSERT_GE(fit, 2u);
         EXPECT_EQ(p.zoomOut, fit);
         EXPECT_EQ(open.record()->inputRate, Fixed(fit << 16));
-        const int32_t width = (700 + int32_t(fit) - 2) / int32_t(fit) + 1,
-                      height = (500 + int32_t(fit) - 2) / int32_t(fit) + 1;
+        const int32_t width = 700 / int32_t(fit), height = 500 / int32_t(fit);
         EXPECT_EQ(p.imageRect.right - p.imageRect.left, width);
         EXPECT_EQ(p.imageRect.bottom - p.imageRect.top, height);
         EXPECT_EQ(p.imageRect.left, -1 + (viewWidth - width) / 2);

@@ -3,9 +3,13 @@
 #include <gtest/gtest.h>
 
 #include "HostFixture.h"
-#include "filterhost/lib/UiDriver.h"
+#include "tests/support/DialogDriver.h"
+#include "tests/support/UiDriver.h"
 
 #include <shlobj.h>
+
+#include <atomic>
+#include <thread>
 
 namespace tavirel::test {
 namespace {
@@ -102,16 +106,30 @@ TEST_F(SelectorTest, ForeignHandlesAndOutOfRangeValues) {
     EXPECT_EQ(record.parameters.range, 0);
 }
 
+// A host that kept no handle (or whose repeat skips Parameters): Start makes
+// one as Parameters does and opens the dialog on it; Cancel ends the run with
+// result 1, the requests empty, nothing left behind but the host's handle.
 TEST_F(SelectorTest, StartWithoutAHandle) {
     Document document = RandomDocument(8, 8, 3, 8, 5);
     FilterSession session(plugin_, document, HostOptions{});
     ASSERT_EQ(session.Call(filterSelectorPrepare), 0);
     session.record().inRect = Rect{0, 0, 4, 4};
     session.record().outRect = Rect{0, 0, 4, 4};
-    EXPECT_EQ(session.Call(filterSelectorStart), -109);
+    std::atomic<bool> opened{false};
+    std::thread person([&opened] {
+        if (HWND dialog = filterhost::WaitForParameterDialog(30000)) {
+            opened = true;
+            filterhost::DialogDriver(dialog).Click(2);
+        }
+    });
+    EXPECT_EQ(session.Call(filterSelectorStart), 1);
+    person.join();
+    EXPECT_TRUE(opened) << "no dialog opened";
     const FilterRecord& r = session.record();
     EXPECT_TRUE(r.inRect.bottom == r.inRect.top && r.outRect.bottom == r.outRect.top &&
                 r.maskRect.bottom == r.maskRect.top);
+    ASSERT_NE(session.parameters(), nullptr);
+    EXPECT_EQ(RecordIn(session.parameters()).signature, kRecordSignature);
     EXPECT_EQ(session.LeakReport(), "");
 }
 

@@ -2,7 +2,7 @@
 
 #include <windows.h>
 
-#include "FilePaths.h"
+#include "filterhost/lib/FilePaths.h"
 
 namespace filterhost {
 

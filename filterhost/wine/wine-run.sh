@@ -5,15 +5,17 @@
 # debugger on a crash (the process ends instead of waiting in winedbg).
 # A 64-bit program (PE32+) runs under the 64-bit loader in a 64-bit prefix.
 #
-# Display. The program runs on $DISPLAY when one is set. When none is, a
-# program that may show a window gets a virtual display of its own (Xvfb, on a
-# display number it picks itself) that ends with the run; with --no-window
-# (the program shows none) no display is started and Wine uses its null
-# driver, on which windows open unseen. Without $DISPLAY each kind of run also
-# gets a Wine desktop of its own (FILTERHOST_DESKTOP, for programs that honour
-# it): the Wine process that manages a desktop draws through one driver on one
-# display, and the shared default desktop's would otherwise follow whichever
-# run started it. The prefix's Wine server and its processes serve every run
+# Display. A program that may show a window runs on $DISPLAY when one is set;
+# when none is, it gets a virtual display of its own (Xvfb, on a display
+# number it picks itself) that ends with the run. With --no-window (the
+# program shows none) no display is started, and our host runs on Wine's null
+# driver whatever DISPLAY says, on which windows open unseen (it answers any
+# message box itself).
+# Each kind of run gets a Wine desktop of its own (FILTERHOST_DESKTOP, for
+# programs that honour it): the Wine process that manages a desktop draws
+# through the one driver and display it started with, so the shared default
+# desktop's, started by whichever program came first (a windowless run, or
+# Wine's own services), would show another run's windows where nobody looks. The prefix's Wine server and its processes serve every run
 # at once and are never stopped here; the windowless runs' desktop is kept
 # open between runs (the holder below).
 #
@@ -27,6 +29,14 @@
 # a host that ends with status 0 but without the second was ended from outside
 # (a Wine process whose Wine server goes away does just that), and the run
 # fails. Any other program is sent SIGTERM on an interrupt.
+#
+# Deaths. The host notes each temporary it creates and each output it
+# finishes in the file FILTERHOST_JOURNAL_FILE names, and watches this
+# script's process (FILTERHOST_WRAPPER_PID): killed with SIGKILL, which no
+# trap sees, this script leaves a host that ends itself within two seconds.
+# When the host dies instead (a signal, its Wine server gone), this script
+# removes the temporaries it noted, says what ended it and how many files were
+# written, and exits non-zero: 128 + the signal, or 2.
 set -u
 # An interrupt before anything has started ends the script at once, with the
 # status of an interrupted run; the full handler below replaces this one.
@@ -50,6 +60,12 @@ while :; do
 done
 program=$1
 shift
+# The display the caller has, before any change below.
+caller_display=${DISPLAY:-}
+# Our host joins a desktop of its own before it opens anything; another
+# program that touched Wine's default desktop without a display would start
+# that desktop's process on the null driver, for every later run to share.
+[ "$no_window" = 0 ] || [ "$filterhost" = 0 ] || unset DISPLAY
 bin=$(cd "$(dirname "$program")" && pwd)
 export WINEPREFIX="${WINEPREFIX:-$(dirname "$bin")/wineprefix}"
 export WINEDEBUG=-all
@@ -72,6 +88,8 @@ run_dir=$(mktemp -d "${TMPDIR:-/tmp}/wine-run.XXXXXX") || exit 2
 export TMPDIR=/tmp
 export FILTERHOST_ABORT_FILE="$run_dir/abort"
 export FILTERHOST_STATUS_FILE="$run_dir/status"
+export FILTERHOST_JOURNAL_FILE="$run_dir/journal"
+export FILTERHOST_WRAPPER_PID=$$
 xvfb=""
 pid=""
 interrupted=0
@@ -90,7 +108,7 @@ trap on_signal INT TERM HUP
 # above 128 while the process runs on; then it is waited for again.
 wait_for() {
   while :; do
-    wait "$1"
+    wait "$1" 2>/dev/null
     status=$?
     if [ "$status" -gt 128 ] && kill -0 "$1" 2>/dev/null; then continue; fi
     break
@@ -174,6 +192,18 @@ if [ -z "${DISPLAY:-}" ]; then
     # wait there for a person.
     export FILTERHOST_UNSEEN_DISPLAY=1
   fi
+else
+  # One desktop for the runs on this display, whose Wine process draws there.
+  # A display that cannot be opened would leave the run's windows unseen and
+  # the run waiting for a person: refused at once.
+  if command -v xdotool >/dev/null 2>&1 && ! xdotool getdisplaygeometry >/dev/null 2>&1; then
+    echo "wine-run: the display $DISPLAY cannot be opened; nothing run" >&2
+    finish 2
+  fi
+  # Our host's own (other programs, such as test programs that start the
+  # host themselves and look for its windows, stay on the default desktop).
+  [ "$filterhost" = 0 ] ||
+    export FILTERHOST_DESKTOP="wine-run-display$(printf '%s' "$DISPLAY" | tr -c 'A-Za-z0-9' '-')"
 fi
 
 # Runs in a row should find the Wine server and Wine's own processes already
@@ -189,8 +219,15 @@ case "$linger" in '' | *[!0-9]*) linger=60 ;; esac
 if [ "$linger" -gt 0 ] && setsid wineserver -p"$linger" </dev/null >/dev/null 2>&1; then
   (
     exec 3>&- 4>&- 5>&- 6>&- 7>&- 8>&- 9>&-
-    unset DISPLAY
-    setsid -w "$loader" cmd.exe /c exit
+    # Wine's services may open its default desktop, whose process then draws
+    # through the display they had for the server's whole life: the caller's
+    # (never a virtual display of this run's own, which ends with the run).
+    if [ -n "$caller_display" ]; then export DISPLAY="$caller_display"; else unset DISPLAY; fi
+    if [ -f "$bin/wine-desktop-hold.exe" ]; then
+      setsid -w "$loader" "$bin/wine-desktop-hold.exe" --exit
+    else
+      setsid -w "$loader" cmd.exe /c exit
+    fi
   ) </dev/null >/dev/null 2>&1 &
   wait_for $!
 fi
@@ -248,8 +285,33 @@ fi
 setsid -w "$loader" "$program" "$@" &
 pid=$!
 wait_for "$pid"
-if [ "$filterhost" = 1 ] && [ "$status" = 0 ] && [ ! -s "$FILTERHOST_STATUS_FILE" ]; then
-  echo "wine-run: $(basename "$program") was ended from outside before it finished (its Wine server stopped?)" >&2
-  status=2
+# remove_temporaries: the temporaries the host noted that are still there;
+# then written and total say how many of how many outputs are in place.
+remove_temporaries() {
+  journal=$FILTERHOST_JOURNAL_FILE
+  written=0
+  total=1
+  [ -f "$journal" ] || return 0
+  while IFS= read -r line; do
+    case "$line" in
+      "temp "*) [ ! -e "${line#temp }" ] || rm -f "${line#temp }" ;;
+      "written "*) written=$((written + 1)) ;;
+      "total "*) total=${line#total } ;;
+    esac
+  done <"$journal"
+}
+if [ "$filterhost" = 1 ] && [ ! -s "$FILTERHOST_STATUS_FILE" ]; then
+  remove_temporaries
+  if [ "$status" -gt 128 ]; then
+    how="was ended by signal $(kill -l "$((status - 128))" 2>/dev/null || echo "$((status - 128))") (status $status)"
+  elif [ "$status" = 0 ]; then
+    how="was ended from outside before it finished (its Wine server stopped?)"
+    status=2
+  else
+    how="ended with status $status before it finished"
+  fi
+  files="files"
+  [ "$total" != 1 ] || files="file"
+  echo "wine-run: $(basename "$program") $how; $written of $total $files written, nothing half-written left" >&2
 fi
 finish "$status"

@@ -3,7 +3,7 @@
 // manages each desktop in a process of its own (explorer.exe /desktop),
 // started when a first window opens on it and ended a second after the last
 // one has gone; a run after a pause would start it again, about a third of a
-// second of its time. cmake/wine-run.sh starts this program and ends it once
+// second of its time. filterhost/wine/wine-run.sh starts this program and ends it once
 // no run has come for a while.
 //
 // As started, it starts itself again as the holder, with that desktop as the
@@ -15,7 +15,8 @@
 // by a run's program would inherit that program's descriptors, and held
 // open here would keep its caller's pipes open too), and ends when the
 // first process does. user32 is loaded only in the holder: importing it
-// would put the first process on the default desktop.
+// would put the first process on the default desktop. With --exit it ends at
+// once (the wrapper's trivial program).
 #include <windows.h>
 
 #include <cstdlib>
@@ -68,6 +69,9 @@ int Hold(HANDLE starter) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    // The wrapper's trivial program, which starts the prefix's Wine services
+    // with nothing of the wrapper's open, and ends.
+    if (argc == 2 && std::strcmp(argv[1], "--exit") == 0) return 0;
     if (argc == 3 && std::strcmp(argv[1], "--hold") == 0)
         return Hold(reinterpret_cast<HANDLE>(static_cast<uintptr_t>(std::strtoull(argv[2], nullptr, 10))));
     std::wstring desktop = Environment(L"FILTERHOST_DESKTOP");

@@ -14,9 +14,6 @@
 
 namespace filterhost {
 
-// A dialog box (class "#32770") that holds a trackbar: the parameter dialog
-// of a filter plug-in, which no automatic answer may touch.
-bool IsParameterDialog(HWND window);
 // The first visible parameter dialog of this process (or of any process),
 // waiting up to timeoutMs; null if none appears.
 HWND WaitForParameterDialog(int timeoutMs, bool anyProcess = false);

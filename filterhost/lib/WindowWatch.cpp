@@ -1,9 +1,9 @@
-#include "UiDriver.h"
+#include "WindowWatch.h"
+
+#include <commctrl.h>
 
 #include <algorithm>
 
-#include "DialogDriver.h"
-#include "PngFile.h"
 #include "WrapperChannel.h"
 
 namespace filterhost {
@@ -41,6 +41,14 @@ HWND BitmapPicture(HWND dialog) {
     return nullptr;
 }
 
+BOOL CALLBACK HasTrackbar(HWND child, LPARAM found) {
+    char cls[64] = "";
+    GetClassNameA(child, cls, sizeof cls);
+    if (lstrcmpiA(cls, TRACKBAR_CLASSA) != 0) return TRUE;
+    *reinterpret_cast<bool*>(found) = true;
+    return FALSE;
+}
+
 void ClickAt(int x, int y) {
     const int w = GetSystemMetrics(SM_CXSCREEN) - 1, h = GetSystemMetrics(SM_CYSCREEN) - 1;
     INPUT inputs[3] = {};
@@ -57,154 +65,63 @@ void ClickAt(int x, int y) {
     SendInput(2, &inputs[1], sizeof(INPUT));
 }
 
-// A screen position as SendInput's normalised coordinate on an axis of
-// `extent` pixels, rounded up: the system maps n back to (n x extent) >> 16,
-// which then lands on the pixel itself rather than the one before.
-LONG Normalised(int position, int extent) { return LONG((int64_t(position) * 65536 + extent - 1) / extent); }
-
-void SendPointer(const PointerStep& step) {
-    INPUT in{};
-    in.type = INPUT_MOUSE;
-    switch (step.kind) {
-        case PointerStep::Move:
-            in.mi.dx = Normalised(step.x, GetSystemMetrics(SM_CXSCREEN));
-            in.mi.dy = Normalised(step.y, GetSystemMetrics(SM_CYSCREEN));
-            in.mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
-            break;
-        case PointerStep::Press: in.mi.dwFlags = MOUSEEVENTF_LEFTDOWN; break;
-        case PointerStep::Release: in.mi.dwFlags = MOUSEEVENTF_LEFTUP; break;
-    }
-    SendInput(1, &in, sizeof(INPUT));
-}
-
 }  // namespace
 
-namespace {
-
-// The screen's pixels in w x h at (left, top), as shown.
-ScreenPixels CaptureScreen(int left, int top, int w, int h) {
-    ScreenPixels shot;
-    if (w <= 0 || h <= 0) return shot;
-    HDC screen = GetDC(nullptr);
-    HDC memory = CreateCompatibleDC(screen);
-    BITMAPINFO info{};
-    info.bmiHeader.biSize = sizeof info.bmiHeader;
-    info.bmiHeader.biWidth = w;
-    info.bmiHeader.biHeight = -h;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    void* bits = nullptr;
-    HBITMAP bitmap = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-    HGDIOBJ old = SelectObject(memory, bitmap);
-    BitBlt(memory, 0, 0, w, h, screen, left, top, SRCCOPY);
-    GdiFlush();
-    shot.width = w, shot.height = h;
-    shot.pixels.resize(size_t(w) * size_t(h));
-    const auto* px = static_cast<const uint32_t*>(bits);
-    for (size_t i = 0; i < shot.pixels.size(); ++i) shot.pixels[i] = px[i] & 0xFFFFFFu;
-    SelectObject(memory, old);
-    DeleteObject(bitmap);
-    DeleteDC(memory);
-    ReleaseDC(nullptr, screen);
-    return shot;
+bool IsParameterDialog(HWND window) {
+    char cls[16] = "";
+    GetClassNameA(window, cls, sizeof cls);
+    if (lstrcmpA(cls, "#32770") != 0) return false;
+    bool found = false;
+    EnumChildWindows(window, HasTrackbar, reinterpret_cast<LPARAM>(&found));
+    return found;
 }
 
-bool SavePixels(const ScreenPixels& shot, const std::string& path) {
-    if (shot.pixels.empty()) return false;
-    PngImage image;
-    image.width = shot.width, image.height = shot.height, image.channels = 3, image.bits = 8;
-    image.samples.resize(shot.pixels.size() * 3);
-    for (size_t i = 0; i < shot.pixels.size(); ++i) {
-        image.samples[i * 3] = uint8_t(shot.pixels[i] >> 16);
-        image.samples[i * 3 + 1] = uint8_t(shot.pixels[i] >> 8);
-        image.samples[i * 3 + 2] = uint8_t(shot.pixels[i]);
-    }
-    std::string error;
-    return WritePng(path, image, &error);
-}
-
-}  // namespace
-
-ScreenPixels CaptureClientPixels(HWND window) {
-    RECT r;
-    if (!GetClientRect(window, &r)) return ScreenPixels{};
-    POINT origin{0, 0};
-    ClientToScreen(window, &origin);
-    return CaptureScreen(origin.x, origin.y, r.right - r.left, r.bottom - r.top);
-}
-
-bool CaptureWindow(HWND window, const std::string& path) {
-    RECT r;
-    if (!GetWindowRect(window, &r)) return false;
-    return SavePixels(CaptureScreen(r.left, r.top, r.right - r.left, r.bottom - r.top), path);
-}
-
-bool CaptureClientArea(HWND window, const std::string& path) { return SavePixels(CaptureClientPixels(window), path); }
-
-// The windows to answer are on the desktop of the thread that made the driver,
+// The windows to watch are on the desktop of the thread that made the driver,
 // which need not be the process's first one (see JoinWrapperDesktop).
-UiDriver::UiDriver()
+WindowWatch::WindowWatch()
     : thread_([this, desktop = GetThreadDesktop(GetCurrentThreadId())] {
           SetThreadDesktop(desktop);
           Loop();
       }) {}
 
-UiDriver::~UiDriver() {
+WindowWatch::~WindowWatch() {
     stop_ = true;
     thread_.join();
 }
 
-void UiDriver::SetScreenshotPath(const std::string& path) {
+void WindowWatch::SetScreenshotPath(const std::string& path) {
     std::lock_guard<std::mutex> lock(mutex_);
     screenshotPath_ = path;
 }
 
-void UiDriver::SetDialogScreenshotPath(const std::string& path) {
+void WindowWatch::SetDialogScreenshotPath(const std::string& path) {
     std::lock_guard<std::mutex> lock(mutex_);
     dialogScreenshotPath_ = path;
 }
 
-std::vector<UiEvent> UiDriver::Events() {
+std::vector<UiEvent> WindowWatch::Events() {
     std::lock_guard<std::mutex> lock(mutex_);
     return events_;
 }
 
-void UiDriver::Record(const UiEvent& event) {
+void WindowWatch::Record(const UiEvent& event) {
     std::lock_guard<std::mutex> lock(mutex_);
     events_.push_back(event);
 }
 
-void UiDriver::QueuePointer(const std::vector<PointerStep>& steps) {
-    std::lock_guard<std::mutex> lock(mutex_);
-    pointerSteps_.insert(pointerSteps_.end(), steps.begin(), steps.end());
+void WindowWatch::AnswerMessageBoxes(bool answer) { answerMessages_ = answer; }
+
+void WindowWatch::SetHooks(Hooks* hooks) {
+    std::lock_guard<std::mutex> lock(hooksMutex_);
+    hooks_ = hooks;
 }
 
-bool UiDriver::PointerIdle() {
-    std::lock_guard<std::mutex> lock(mutex_);
-    return pointerSteps_.empty() && !pointerBusy_;
-}
-
-void UiDriver::RunPointerSteps() {
-    for (;;) {
-        PointerStep step;
-        {
-            std::lock_guard<std::mutex> lock(mutex_);
-            if (pointerSteps_.empty()) {
-                pointerBusy_ = false;
-                return;
-            }
-            step = pointerSteps_.front();
-            pointerSteps_.pop_front();
-            pointerBusy_ = true;
-        }
-        SendPointer(step);
-        Sleep(DWORD(step.pauseMs));
-    }
-}
-
-void UiDriver::Loop() {
+void WindowWatch::Loop() {
     while (!stop_) {
-        RunPointerSteps();
+        {
+            std::lock_guard<std::mutex> lock(hooksMutex_);
+            if (hooks_ != nullptr) hooks_->Tick();
+        }
         Found found;
         EnumWindows(CollectOwnDialogs, reinterpret_cast<LPARAM>(&found));
         for (HWND w : found.windows) {
@@ -213,15 +130,23 @@ void UiDriver::Loop() {
         }
         handled_.erase(std::remove_if(handled_.begin(), handled_.end(), [](HWND w) { return !IsWindow(w); }),
                        handled_.end());
-        // An interrupt (Ctrl+C, or a signal to the wrapper) while the plug-in's
-        // dialog is open closes it as a person would, with Cancel: the run then
-        // ends with result 1 and writes nothing, instead of waiting on.
+        // An interrupt (Ctrl+C, a signal to the wrapper, the wrapper gone)
+        // while the plug-in's dialog is open closes it as a person would, with
+        // Cancel: the run then ends with result 1 and writes nothing, instead
+        // of waiting on. The about box is closed the same way.
         if (AbortRequested()) {
             for (HWND w : found.windows) {
-                if (!IsWindow(w) || !IsParameterDialog(w)) continue;
+                const bool parameters = IsWindow(w) && IsParameterDialog(w);
+                const bool about = IsWindow(w) && !parameters && BitmapPicture(w) != nullptr;
+                if (!parameters && !about) continue;
                 if (std::find(cancelled_.begin(), cancelled_.end(), w) != cancelled_.end()) continue;
                 cancelled_.push_back(w);
-                PostMessageA(w, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), LPARAM(GetDlgItem(w, IDCANCEL)));
+                if (parameters) {
+                    PostMessageA(w, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), LPARAM(GetDlgItem(w, IDCANCEL)));
+                } else {  // the about box closes as Esc closes it
+                    PostMessageA(w, WM_KEYDOWN, VK_ESCAPE, 0);
+                    PostMessageA(w, WM_KEYUP, VK_ESCAPE, 0);
+                }
             }
         }
         Sleep(20);
@@ -244,16 +169,12 @@ HWND FileNameField(HWND dialog) {
 
 }  // namespace
 
-void UiDriver::AnswerFileDialogs(const std::vector<std::string>& names) {
-    std::lock_guard<std::mutex> lock(mutex_);
-    fileAnswers_.insert(fileAnswers_.end(), names.begin(), names.end());
-}
-
-void UiDriver::Handle(HWND window) {
+void WindowWatch::Handle(HWND window) {
     handled_.push_back(window);
     UiEvent event;
     event.caption = WindowText(window);
     GetWindowRect(window, &event.rect);
+    event.owner = GetWindow(window, GW_OWNER);
     // The parameter dialog carries a bitmap too, so it is told apart first.
     if (IsParameterDialog(window)) {
         event.kind = "parameters";
@@ -274,32 +195,23 @@ void UiDriver::Handle(HWND window) {
     // message box's text id, so they are told apart first.
     if (HWND name = FileNameField(window)) {
         event.kind = "file";
-        std::string answer;
-        bool cancel = true;
+        bool answered = false;
         {
-            std::lock_guard<std::mutex> lock(mutex_);
-            if (!fileAnswers_.empty()) {
-                answer = fileAnswers_.front();
-                fileAnswers_.pop_front();
-                cancel = answer.empty();
-            }
+            std::lock_guard<std::mutex> lock(hooksMutex_);
+            if (hooks_ != nullptr) answered = hooks_->AnswerFileDialog(window, name, event);
         }
-        event.text = cancel ? "(cancelled)" : answer;
+        if (!answered) event.text = "(left to the person)";
         Record(event);
-        Sleep(100);  // as a person would, once the dialog is up
-        if (cancel) {
-            PostMessageA(window, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), LPARAM(GetDlgItem(window, IDCANCEL)));
-        } else {
-            SendMessageA(name, WM_SETTEXT, 0, LPARAM(answer.c_str()));
-            PostMessageA(window, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), LPARAM(GetDlgItem(window, IDOK)));
-        }
         return;
     }
     if (HWND text = GetDlgItem(window, kMessageTextId)) {
         event.kind = "message";
         event.text = WindowText(text);
         Record(event);
-        PostMessageA(window, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), LPARAM(GetDlgItem(window, IDOK)));
+        // A box nobody can see would wait for ever: the run that says so
+        // answers it, as a host running without its interface does.
+        if (answerMessages_)
+            PostMessageA(window, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), LPARAM(GetDlgItem(window, IDOK)));
     }
 }
 
@@ -324,15 +236,15 @@ void WaitPainted(HWND window) {
 
 // The screen point over image pixel (x, y) of a width x height image shown at
 // the fit zoom: the smallest whole reduction that fits the preview window, the
-// reduced image (padded by one pixel when reduced) centred in the window,
+// reduced image (floor(side / reduction) pixels) centred in the window,
 // whose view starts one pixel outside the client area, under the border.
 POINT OverImagePixel(HWND preview, int x, int y, int width, int height) {
     RECT outer;
     GetWindowRect(preview, &outer);
     const int viewWidth = std::max(1L, outer.right - outer.left), viewHeight = std::max(1L, outer.bottom - outer.top);
-    const int fit = std::max({1, (width + viewWidth - 1) / viewWidth, (height + viewHeight - 1) / viewHeight});
-    const int shownWidth = fit >= 2 ? (width + fit - 2) / fit + 1 : width;
-    const int shownHeight = fit >= 2 ? (height + fit - 2) / fit + 1 : height;
+    const int fit = std::max(
+        1, std::min({(width + viewWidth - 1) / viewWidth, (height + viewHeight - 1) / viewHeight, width, height}));
+    const int shownWidth = width / fit, shownHeight = height / fit;
     POINT p{-1 + ((viewWidth - shownWidth) >> 1) + x / fit, -1 + ((viewHeight - shownHeight) >> 1) + y / fit};
     ClientToScreen(preview, &p);
     return p;
@@ -346,12 +258,12 @@ void ClickCentreOf(HWND control) {
 
 }  // namespace
 
-void UiDriver::SetDialogPick(int x, int y, int width, int height) {
+void WindowWatch::SetDialogPick(int x, int y, int width, int height) {
     std::lock_guard<std::mutex> lock(mutex_);
     dialogPick_ = DialogPick{true, x, y, width, height};
 }
 
-void UiDriver::NoteParameterDialog(HWND window, UiEvent& event) {
+void WindowWatch::NoteParameterDialog(HWND window, UiEvent& event) {
     std::string shot;
     DialogPick pick;
     {
@@ -372,19 +284,25 @@ void UiDriver::NoteParameterDialog(HWND window, UiEvent& event) {
         Sleep(500);
         WaitPainted(window);
     }
-    if (IsWindow(window) && CaptureClientArea(window, shot)) event.text = "captured";
+    std::string why = "the dialog closed before it was captured";
+    if (IsWindow(window) && CaptureClientArea(window, shot, &why))
+        event.text = "captured";
+    else
+        event.text = "not captured: " + why;
     if (pick.set && IsWindow(window))
         PostMessageA(window, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), LPARAM(GetDlgItem(window, IDCANCEL)));
 }
 
-void UiDriver::AnswerAbout(HWND window, UiEvent& event) {
-    Sleep(300);  // let it paint before it is captured
+void WindowWatch::AnswerAbout(HWND window, UiEvent& event) {
     std::string shot;
     {
         std::lock_guard<std::mutex> lock(mutex_);
         shot = screenshotPath_;
     }
-    if (!shot.empty()) CaptureWindow(window, shot);
+    if (aboutAnswer_.load() == AboutAnswer::Leave && shot.empty()) return;  // for the person to close
+    Sleep(300);                                                             // let it paint before it is captured
+    std::string why = "the box closed before it was captured";
+    if (!shot.empty()) event.text = CaptureWindow(window, shot, &why) ? "captured" : "not captured: " + why;
     HWND picture = BitmapPicture(window);
     switch (aboutAnswer_.load()) {
         case AboutAnswer::Click: {
@@ -402,6 +320,7 @@ void UiDriver::AnswerAbout(HWND window, UiEvent& event) {
             Sleep(300);
             event.survivedDoubleClick = IsWindow(window) && IsWindowVisible(window);
             [[fallthrough]];
+        case AboutAnswer::Leave:  // asked only for its picture: closed as Esc would
         case AboutAnswer::Escape:
             PostMessageA(window, WM_KEYDOWN, VK_ESCAPE, 0);
             PostMessageA(window, WM_KEYUP, VK_ESCAPE, 0);

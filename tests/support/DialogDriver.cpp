@@ -14,14 +14,6 @@ struct Search {
     HWND found = nullptr;
 };
 
-BOOL CALLBACK HasTrackbar(HWND child, LPARAM found) {
-    char cls[64] = "";
-    GetClassNameA(child, cls, sizeof cls);
-    if (lstrcmpiA(cls, TRACKBAR_CLASSA) != 0) return TRUE;
-    *reinterpret_cast<bool*>(found) = true;
-    return FALSE;
-}
-
 BOOL CALLBACK FindDialog(HWND window, LPARAM param) {
     auto* search = reinterpret_cast<Search*>(param);
     DWORD process = 0;
@@ -83,15 +75,6 @@ std::string EachKey(const std::string& verb, const std::string& keys) {
 
 }  // namespace
 
-bool IsParameterDialog(HWND window) {
-    char cls[16] = "";
-    GetClassNameA(window, cls, sizeof cls);
-    if (lstrcmpA(cls, "#32770") != 0) return false;
-    bool found = false;
-    EnumChildWindows(window, HasTrackbar, reinterpret_cast<LPARAM>(&found));
-    return found;
-}
-
 HWND WaitForParameterDialog(int timeoutMs, bool anyProcess) {
     const DWORD start = GetTickCount();
     do {
@@ -144,7 +127,10 @@ void DialogDriver::Selection(int id, int* start, int* end) const {
 
 ScreenPixels DialogDriver::Pixels(int id) const { return CaptureClientPixels(Control(id)); }
 
-bool DialogDriver::Capture(const std::string& path) const { return CaptureWindow(dialog_, path); }
+bool DialogDriver::Capture(const std::string& path) const {
+    std::string why;
+    return CaptureWindow(dialog_, path, &why);
+}
 
 void DialogDriver::Focus(int id) {
     // The dialog manager's own way to a control, as Tab takes it.
