@@ -4,7 +4,8 @@
 # nothing when it is all there already. Run as root.
 #
 # The plug-in is built with the MinGW-w64 i686 cross compiler and runs under
-# Wine (32-bit), windows on Xvfb. Some kernels are built without 32-bit
+# Wine (32-bit), windows on Xvfb, with Wine's own fonts (fonts-wine, a
+# recommendation of wine's that --no-install-recommends leaves out). Some kernels are built without 32-bit
 # execution; there the same sources are also built with the x86-64 cross
 # compiler and run under the 64-bit Wine (scripts/windows-target.sh decides).
 set -eu
@@ -12,7 +13,7 @@ set -eu
 packages="cmake ninja-build g++ clang clang-format libclang-rt-14-dev googletest libgtest-dev
   libbenchmark-dev libstb-dev zlib1g-dev xvfb xauth xdotool
   g++-mingw-w64-i686 g++-mingw-w64-x86-64 libz-mingw-w64-dev
-  wine wine32:i386 wine64 time gegl"
+  wine wine32:i386 wine64 fonts-wine time gegl"
 
 missing=""
 if ! dpkg --print-foreign-architectures | grep -qx i386; then

@@ -168,6 +168,18 @@ if [ ! -f "$WINEPREFIX/system.reg" ] || [ ! -f "$drivers" ]; then
 fi
 [ "$interrupted" = 0 ] || finish 1
 
+# Wine's own "MS Sans Serif" (Debian's fonts-wine), drawn with the metrics of
+# the Windows face at 96 DPI (sserife.fon) and above (sseriff.fon). Wine names
+# these files for the face but looks for them only in the prefix's Fonts
+# folder; without them the face falls back to a wider one, in which the
+# dialogs' texts no longer fit the controls laid out for it.
+for face in sserife.fon sseriff.fon; do
+  if [ -f "/usr/share/wine/fonts/$face" ] && [ -d "$WINEPREFIX/drive_c/windows/Fonts" ] &&
+    [ ! -e "$WINEPREFIX/drive_c/windows/Fonts/$face" ]; then
+    ln -s "/usr/share/wine/fonts/$face" "$WINEPREFIX/drive_c/windows/Fonts/$face" 2>/dev/null
+  fi
+done
+
 if [ -z "${DISPLAY:-}" ]; then
   if [ "$no_window" = 1 ]; then
     # Shared by every run without a window: one desktop, on the null driver.

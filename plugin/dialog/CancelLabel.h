@@ -19,8 +19,14 @@ const unsigned char* CancelLabelFor(ModifierKeys keys);
 // What a press of the button does with this label shown; exact and
 // case-sensitive, anything but "Default" or "Reset" closes.
 CancelAction CancelActionFor(const unsigned char* shownLabel);
-// Relabels the Cancel button (id 2) for the keys held now, writing the text
-// only when it differs from what the button shows.
+// The modifiers as a key going down or up (virtualKey, a Windows VK_ code)
+// leaves them: a Shift or Alt key counts as the event says, whatever the
+// asynchronous state read with `held` shows yet; the others as held.
+ModifierKeys ModifiersAfterKey(ModifierKeys held, unsigned virtualKey, bool released);
+// Relabels the Cancel button (id 2) for these keys, writing the text only
+// when it differs from what the button shows.
+void ApplyCancelLabel(DialogSurface& dialog, ModifierKeys keys);
+// The same for the keys held now.
 void UpdateCancelLabel(DialogSurface& dialog);
 
 }  // namespace tavirel

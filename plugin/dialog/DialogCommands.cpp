@@ -13,6 +13,7 @@ namespace {
 constexpr int kButtonClicked = 0;
 constexpr int kButtonDoubleClicked = 5;
 constexpr int kEditChanged = 0x0300;
+constexpr int kEditLostFocus = 0x0200;
 
 // Zoom requests understood by SetPreviewZoom.
 constexpr int32_t kZoomStepOut = -1;
@@ -94,6 +95,10 @@ int OnDialogCommand(DialogSurface& dialog, int id, int code, intptr_t lParam) {
         // Only what the user types: the program's own text updates happen
         // while the edit does not have the focus.
         if (code == kEditChanged && dialog.HasFocus(id)) OnValueEdited(dialog, TrackbarOfEdit(valuePairRun, id));
+        // Left with the caret at its end, an edit whose text is a little too
+        // wide for it would go on showing it with the first digit scrolled
+        // away ("00.0" for 100.0).
+        if (code == kEditLostFocus) dialog.ShowTextStart(id);
         return 0;
     }
     if (dialog.OnColourCommand(id, code, lParam) != 0) {

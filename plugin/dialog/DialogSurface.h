@@ -43,6 +43,8 @@ public:
     virtual void SetText(int id, const unsigned char* counted) = 0;
     // Selects the whole text of an edit and gives it the keyboard focus.
     virtual void SelectAllAndFocus(int id) = 0;
+    // Scrolls an edit back to its first character, the caret before it.
+    virtual void ShowTextStart(int id) = 0;
     virtual bool HasFocus(int id) = 0;
     virtual bool IsChecked(int id) = 0;
     // Whether (x, y) in the dialog's client coordinates lies on the control.

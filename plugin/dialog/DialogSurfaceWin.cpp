@@ -17,6 +17,13 @@ namespace {
 
 bool Held(int key) { return (GetAsyncKeyState(key) & 0x8000) != 0; }
 
+// Read-outs are statics: only edits scroll to their caret.
+bool IsEdit(HWND control) {
+    char name[8] = "";
+    GetClassNameA(control, name, sizeof name);
+    return lstrcmpiA(name, "Edit") == 0;
+}
+
 }  // namespace
 
 bool Win32DialogSurface::HasControl(int id) { return Item(id) != nullptr; }
@@ -76,6 +83,9 @@ void Win32DialogSurface::ReplaceText(int id, const unsigned char* counted) {
     char text[256];
     TextFromCounted(counted, text, sizeof text);
     SendMessageA(control, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text));
+    // An edit that had scrolled to its caret shows a new value from its
+    // first character, not from where the old one's caret left it.
+    if (IsEdit(control) && GetFocus() != control) ShowTextStart(id);
     RedrawWindow(control, nullptr, nullptr, RDW_UPDATENOW);
 }
 
@@ -92,6 +102,13 @@ void Win32DialogSurface::SelectAllAndFocus(int id) {
     if (control == nullptr) return;
     SendMessageA(control, EM_SETSEL, 0, -1);
     SetFocus(control);
+}
+
+void Win32DialogSurface::ShowTextStart(int id) {
+    HWND control = Item(id);
+    if (control == nullptr || !IsEdit(control)) return;
+    SendMessageA(control, EM_SETSEL, 0, 0);
+    SendMessageA(control, EM_SCROLLCARET, 0, 0);
 }
 
 bool Win32DialogSurface::HasFocus(int id) {

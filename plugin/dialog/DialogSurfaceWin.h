@@ -27,6 +27,7 @@ public:
     void ReplaceText(int id, const unsigned char* counted) override;
     void SetText(int id, const unsigned char* counted) override;
     void SelectAllAndFocus(int id) override;
+    void ShowTextStart(int id) override;
     bool HasFocus(int id) override;
     bool IsChecked(int id) override;
     bool PointInControl(int id, int32_t x, int32_t y) override;

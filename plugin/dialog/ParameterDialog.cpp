@@ -19,12 +19,12 @@
 #include "Swatches.h"
 #include "ValuePairs.h"
 #include "ZoomButtons.h"
+#include "ZoomMarks.h"
 
 namespace tavirel {
 namespace {
 
 constexpr char kTemplateName[] = "PARAM_DLG";
-constexpr int32_t kZoomButtonSide = 14;  // pixels
 
 // The session's record, from initialisation on; every later handler uses it.
 FilterRecord* dialogRecord = nullptr;
@@ -35,10 +35,14 @@ void InitialiseDialog(HWND dialog, const DialogStartRecord& start) {
     // anything else is laid out. Without it the dialog runs with no preview.
     CreatePreviewWindow(dialogRecord, dialog);
     SubclassControl(GetDlgItem(dialog, PARAM_DLG_CANCEL), CancelButtonProc);
+    WatchModifierKeys(dialog);
     for (int id : {PARAM_DLG_ZOOM_OUT, PARAM_DLG_ZOOM_IN}) {
         HWND button = GetDlgItem(dialog, id);
         SubclassControl(button, ZoomButtonProc);
-        ResizeWindowTo(button, kZoomButtonSide, kZoomButtonSide);
+        RECT made{};
+        GetWindowRect(button, &made);
+        const int32_t side = ZoomButtonSide(made.bottom - made.top);
+        ResizeWindowTo(button, side, side);
     }
     Win32DialogSurface surface(dialog, dialogRecord);
     BindValuePairs(surface, start.pairCount, start.firstTrackbar, start.firstEdit, start.decimals);
@@ -100,6 +104,7 @@ int RunParameterDialog(FilterRecord* record) {
     const INT_PTR ended =
         DialogBoxParamA(PluginInstance(), kTemplateName, owner, ParameterDialogProc, reinterpret_cast<LPARAM>(&start));
     DWORD error = GetLastError();
+    StopWatchingModifierKeys();
     if (ended == -1 || ended == 0) error = FailureCode(ended, error);
     UnregisterPreviewClass();
     return DialogResultCode(ended, error);

@@ -22,6 +22,8 @@ SwatchLayout LayOutSwatch(int32_t width, int32_t height) {
     // The ring just inside the frame stays unpainted, so the dialog's own
     // background separates the frame from the colour.
     layout.fill = Shrunk(layout.frame, 2);
+    layout.focus[0] = Shrunk(layout.fill, 1);
+    layout.focus[1] = Shrunk(layout.focus[0], 1);
     return layout;
 }
 

@@ -51,9 +51,27 @@ void SetUpSwatches(HWND dialog) {
 }
 
 LRESULT CALLBACK SwatchProc(HWND swatch, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message == WM_PAINT) {
-        PaintSwatch(swatch);
-        return 0;
+    switch (message) {
+        case WM_PAINT: PaintSwatch(swatch); return 0;
+        case WM_GETDLGCODE: {
+            // Enter would otherwise press OK before the swatch saw it.
+            const auto* key = reinterpret_cast<const MSG*>(lParam);
+            const LRESULT code = CallPreviousProc(swatch, message, wParam, lParam);
+            if (key != nullptr && key->message == WM_KEYDOWN && SwatchKeySelects(unsigned(key->wParam)))
+                return code | DLGC_WANTMESSAGE;
+            return code;
+        }
+        case WM_KEYDOWN:
+            // As a click: the dialog selects the swatch and shows its colour.
+            if (SwatchKeySelects(unsigned(wParam))) {
+                SendMessageA(GetParent(swatch), WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(swatch), STN_CLICKED),
+                             reinterpret_cast<LPARAM>(swatch));
+                return 0;
+            }
+            break;
+        case WM_SETFOCUS:
+        case WM_KILLFOCUS: InvalidateRect(swatch, nullptr, FALSE); break;
+        default: break;
     }
     return CallPreviousProc(swatch, message, wParam, lParam);
 }
@@ -75,6 +93,10 @@ void PaintSwatch(HWND swatch) {
         Frame(dc, layout.frame, RGB(0, 0, 0));
         const SwatchColour c = SwatchFillColour(colour);
         Fill(dc, layout.fill, RGB(c.red, c.green, c.blue));
+        if (GetFocus() == swatch) {
+            Frame(dc, layout.focus[0], RGB(255, 255, 255));
+            Frame(dc, layout.focus[1], RGB(0, 0, 0));
+        }
     }
     EndPaint(swatch, &paint);
 }

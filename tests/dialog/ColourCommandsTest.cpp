@@ -29,6 +29,8 @@ TEST(SwatchPaintingTest, RingsFrameAndFillFromTheOutsideIn) {
     EXPECT_TRUE((l.frame == SwatchRect{2, 2, 96, 23}));
     // One pixel left unpainted inside the frame.
     EXPECT_TRUE((l.fill == SwatchRect{4, 4, 94, 21}));
+    EXPECT_TRUE((l.focus[0] == SwatchRect{5, 5, 93, 20}));
+    EXPECT_TRUE((l.focus[1] == SwatchRect{6, 6, 92, 19}));
 
     // Too small for a colour: the rectangles empty out instead of turning
     // inside out.

@@ -16,7 +16,7 @@
 namespace tavirel::test {
 namespace {
 
-constexpr int kClicked = 0, kDoubleClicked = 5, kEditChange = 0x300, kEditUpdate = 0x400;
+constexpr int kClicked = 0, kDoubleClicked = 5, kEditChange = 0x300, kEditUpdate = 0x400, kEditKillFocus = 0x200;
 
 class DialogCommandsTest : public BoundDialogTest {
 protected:
@@ -103,7 +103,28 @@ TEST_F(DialogCommandsTest, CancelLabelFollowsTheModifiers) {
     EXPECT_EQ(CancelActionFor(cancelLabelReset), CancelAction::Reset);
     EXPECT_EQ(CancelActionFor(cancelLabelCancel), CancelAction::Close);
 
+    // A key event: the key that went down or up counts as the event says,
+    // even where the asynchronous state does not show it yet (Alt 0x12 and
+    // its left and right 0xA4, 0xA5; Shift 0x10, 0xA0, 0xA1); other keys
+    // change nothing.
+    const struct {
+        ModifierKeys held;
+        unsigned key;
+        bool released;
+        const char* label;
+    } keys[] = {
+        {{false, false}, 0x12, false, "Reset"}, {{false, true}, 0xA4, false, "Default"},
+        {{true, true}, 0xA5, true, "Cancel"},   {{true, false}, 0x10, false, "Default"},
+        {{true, true}, 0xA0, true, "Reset"},    {{true, true}, 0xA1, true, "Reset"},
+        {{true, false}, 0x41, false, "Reset"},  {{false, true}, 0x41, true, "Cancel"},
+    };
+    for (const auto& k : keys) {
+        ApplyCancelLabel(dialog, ModifiersAfterKey(k.held, k.key, k.released));
+        EXPECT_EQ(dialog.Text(2), k.label) << std::hex << k.key << " released " << k.released;
+    }
+
     // No Cancel button, no work.
+    dialog.ClearLog();
     dialog.controls.erase(2);
     dialog.keys.alt = true;
     UpdateCancelLabel(dialog);
@@ -186,6 +207,10 @@ TEST_F(DialogCommandsTest, EditsAndColourCommands) {
     Command(201, kEditChange);
     EXPECT_EQ(currentParameters.sourceHue, 900);
     EXPECT_EQ(dialog.controls[101].position, 900);
+    // An edit that loses the focus shows its text from the first character.
+    dialog.ClearLog();
+    Command(201, kEditKillFocus);
+    EXPECT_EQ(dialog.log, std::vector<std::string>{"start 201"});
 
     // Swatches, the preview's notifications and anything else go to the
     // colour commands; their change refreshes the pairs and the preview.

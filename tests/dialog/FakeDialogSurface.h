@@ -111,6 +111,7 @@ public:
         focus = id;
         selectedAll = id;
     }
+    void ShowTextStart(int id) override { log.push_back("start " + std::to_string(id)); }
     bool HasFocus(int id) override { return focus == id; }
     bool IsChecked(int id) override { return Find(id).checked; }
     bool PointInControl(int id, int32_t x, int32_t y) override {

@@ -102,23 +102,35 @@ TEST(SampleArithmeticTest, ScalingAndInversion) {
     EXPECT_EQ(BoundedSamplePlanes(3), 3);
 }
 
+bool operator==(const SystemRect& a, const SystemRect& b) {
+    return a.left == b.left && a.top == b.top && a.right == b.right && a.bottom == b.bottom;
+}
+
 TEST(DialogPlacementTest, AboutBoxAndZoomMarks) {
     const AboutOffset at = AboutBoxPosition(1024, 768, 8, 30);
     EXPECT_EQ(at.x, 306);
     EXPECT_EQ(at.y, 202);
     EXPECT_EQ(AboutBoxOffset(424, 252).x, -1);
     EXPECT_EQ(AboutBoxOffset(400, 100).y, -50);  // truncated towards zero
-    const SystemRect minus = MinusMark({0, 0, 14, 14});
-    EXPECT_EQ(minus.left, 3);
-    EXPECT_EQ(minus.right, 10);
-    EXPECT_EQ(minus.top, 6);
-    const SystemRect plus = PlusMark({0, 0, 14, 14});
-    EXPECT_EQ(plus.left, 6);
-    EXPECT_EQ(plus.top, 3);
-    EXPECT_EQ(plus.bottom, 10);
+    // The buttons at 96, 120, 144 and 192 DPI (10 template units 16, 20,
+    // 25 and 32 pixels high with MS Sans Serif 8): the side, and the minus
+    // (from, to exclusive, its rows) and the plus (its columns, from, to).
+    const struct {
+        int32_t templateHeight, side, from, to, top, bottom;
+    } sizes[] = {{16, 14, 3, 10, 6, 7}, {20, 18, 3, 13, 8, 9}, {25, 22, 4, 16, 10, 12}, {32, 28, 6, 20, 13, 15}};
+    for (const auto& s : sizes) {
+        SCOPED_TRACE(s.templateHeight);
+        EXPECT_EQ(ZoomButtonSide(s.templateHeight), s.side);
+        const SystemRect minus = MinusMark({0, 0, s.side, s.side}), plus = PlusMark({0, 0, s.side, s.side});
+        EXPECT_TRUE((minus == SystemRect{s.from, s.top, s.to, s.bottom}));
+        EXPECT_TRUE((plus == SystemRect{s.top, s.from, s.bottom, s.to}));
+    }
+    // Not square: the minus follows the width and is as thick as the height allows.
     const SystemRect odd = MinusMark({0, 0, 21, 9});
     EXPECT_EQ(odd.top, 4);
-    EXPECT_EQ(odd.right, 17);
+    EXPECT_EQ(odd.bottom, 5);
+    EXPECT_EQ(odd.left, 4);
+    EXPECT_EQ(odd.right, 15);
 }
 
 }  // namespace

@@ -215,9 +215,17 @@ TEST_P(ProductBinaryTest, IconAndCursors) {
     const auto icon = image_.Resource("#14", 16002, kEnglishUs);
     ASSERT_TRUE(icon.has_value()) << "icon group 16002";
     EXPECT_EQ(Word(*icon, 2), 1u);
-    ASSERT_GE(Word(*icon, 4), 1u);
-    for (uint32_t i = 0; i < Word(*icon, 4); ++i)
-        EXPECT_TRUE(image_.Resource("#3", Word(*icon, 6 + 14 * i + 12), kEnglishUs).has_value()) << "icon image " << i;
+    // 16 x 16 first, the size the dialog's foot has room for (a static
+    // showing the icon at its own size takes the first image), then 32 x 32.
+    ASSERT_EQ(Word(*icon, 4), 2u);
+    for (uint32_t i = 0; i < 2; ++i) {
+        const size_t entry = 6 + 14 * i;
+        EXPECT_EQ((*icon)[entry], i == 0 ? 16 : 32) << "width of icon image " << i;
+        EXPECT_EQ((*icon)[entry + 1], i == 0 ? 16 : 32) << "height of icon image " << i;
+        const auto image = image_.Resource("#3", Word(*icon, entry + 12), kEnglishUs);
+        ASSERT_TRUE(image.has_value()) << "icon image " << i;
+        EXPECT_EQ(Long(*image, 4), i == 0 ? 16u : 32u) << "icon image " << i;
+    }
 
     struct CursorImage {
         uint32_t size, bits;
@@ -242,6 +250,33 @@ TEST_P(ProductBinaryTest, IconAndCursors) {
             EXPECT_EQ(Long(*cursor, 8), expected.images[i].size) << expected.id << " image " << i;
             EXPECT_EQ(Long(*cursor, 12), 2 * expected.images[i].size) << expected.id << " image " << i;
             EXPECT_EQ(Word(*cursor, 18), expected.images[i].bits) << expected.id << " image " << i;
+            if (expected.id != 32) continue;
+            // The target: no black pixel has a clear one beside it (edge or
+            // corner), so it shows over dark pixels too. Monochrome rows,
+            // bottom up, after the hot spot, the header and two colours: the
+            // XOR mask (1 white), then the AND mask (1 clear).
+            const int size = int(expected.images[i].size), stride = 4;
+            ASSERT_EQ(cursor->size(), 4u + 40 + 8 + 2u * stride * size);
+            auto bit = [&](size_t plane, int x, int y) {
+                return ((*cursor)[plane + size_t(size - 1 - y) * stride + x / 8] >> (7 - x % 8)) & 1;
+            };
+            const size_t xorPlane = 52, andPlane = 52 + size_t(stride) * size;
+            int black = 0, white = 0;
+            for (int y = 0; y < size; ++y)
+                for (int x = 0; x < size; ++x) {
+                    if (bit(andPlane, x, y)) continue;
+                    if (bit(xorPlane, x, y)) {
+                        ++white;
+                        continue;
+                    }
+                    ++black;
+                    for (int ny = std::max(0, y - 1); ny <= std::min(size - 1, y + 1); ++ny)
+                        for (int nx = std::max(0, x - 1); nx <= std::min(size - 1, x + 1); ++nx)
+                            EXPECT_FALSE(bit(andPlane, nx, ny))
+                                << "clear beside black at " << nx << "," << ny << " of the " << size << " target";
+                }
+            EXPECT_GT(black, 2 * size) << size;
+            EXPECT_GT(white, black) << size;
         }
     }
 }

@@ -8,6 +8,7 @@
 #include <shlobj.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <atomic>
 #include <mutex>
 #include <string>
@@ -191,6 +192,43 @@ inline FitGeometry FitOf(HWND preview, const filterhost::Document& d) {
     g.top = -1 + ((viewHeight - g.height) >> 1);
     return g;
 }
+
+// How many client pixels of the preview differ from `shown` at the fit zoom
+// (grey around the image), with the first one described.
+inline int PreviewMismatches(const filterhost::DialogDriver& dialog, const filterhost::Document& shown,
+                             std::string* first) {
+    HWND preview = dialog.Control(5);
+    const FitGeometry g = FitOf(preview, shown);
+    const filterhost::ScreenPixels shot = dialog.Pixels(5);
+    int wrong = 0;
+    for (int y = 0; y < shot.height; ++y) {
+        for (int x = 0; x < shot.width; ++x) {
+            uint32_t expected = 0x808080;  // the preview's grey surround
+            const int rx = x - g.left, ry = y - g.top;
+            if (rx >= 0 && rx < g.width && ry >= 0 && ry < g.height) {
+                const int sx = std::min(rx * g.fit, shown.width - 1), sy = std::min(ry * g.fit, shown.height - 1);
+                expected = (shown.Sample(sx, sy, 0) << 16) | (shown.Sample(sx, sy, 1) << 8) | shown.Sample(sx, sy, 2);
+            }
+            if (shot.At(x, y) == expected) continue;
+            if (wrong++ == 0) {
+                char text[100];
+                std::snprintf(text, sizeof text, "at (%d, %d): %06x, not %06x", x, y, unsigned(shot.At(x, y)),
+                              unsigned(expected));
+                *first = text;
+            }
+        }
+    }
+    return wrong;
+}
+
+// The preview repaints at the dialog's next paint; it is given a moment.
+#define EXPECT_PREVIEW_SHOWS(dialog, shown)                                                                          \
+    do {                                                                                                             \
+        std::string first;                                                                                           \
+        const filterhost::Document expected = (shown);                                                               \
+        filterhost::DialogDriver::WaitFor([&] { return PreviewMismatches((dialog), expected, &first) == 0; }, 3000); \
+        EXPECT_EQ(PreviewMismatches((dialog), expected, &first), 0) << "preview " << first;                          \
+    } while (0)
 
 // What follows input shows once the dialog's thread has handled it; under
 // load that takes a while, so the expectation is given up to 3 s to hold.

@@ -163,6 +163,59 @@ TEST_F(SwatchTest, ClickingASwatchSelectsItForThisAndTheNextDialog) {
     EXPECT_EQ(host.Finish(), (std::vector<int16>{1, 1}));
 }
 
+// Whether the swatch shows the keyboard focus mark: a white ring one pixel
+// inside the colour and a black one inside that, on all four sides.
+bool ShowsFocusMark(const DialogDriver& dialog, int id) {
+    const filterhost::ScreenPixels p = dialog.Pixels(id);
+    if (p.width < 16 || p.height < 16) return false;
+    const int mx = p.width / 2, my = p.height / 2, r = p.width - 1, b = p.height - 1;
+    const uint32_t white = 0xFFFFFF;
+    return p.At(5, my) == white && p.At(r - 5, my) == white && p.At(mx, 5) == white && p.At(mx, b - 5) == white &&
+           p.At(6, my) == kBlack && p.At(r - 6, my) == kBlack && p.At(mx, 6) == kBlack && p.At(mx, b - 6) == kBlack;
+}
+
+TEST_F(SwatchTest, TabReachesBothSwatchesAndSpaceOrEnterSelects) {
+    const Document original = RandomDocument(300, 200, 3, 8, 44);
+    HostThread host(plugin_, original, {Flow::Menu}, RecordBytes(DefaultSettings()));
+    DialogDriver dialog = OpenedDialog();
+    SelectSource(dialog);
+    EXPECT_FALSE(ShowsFocusMark(dialog, 300));
+
+    // From the zoom-in button, the next tab stops are the two swatches, then
+    // the first trackbar.
+    const struct {
+        WORD key;
+        int focused;
+        bool sourceSelected;
+        std::vector<std::string> edits;
+    } steps[] = {
+        {VK_TAB, 300, true, {"0.0", "100.0", "100.0", "50.0"}},
+        {VK_TAB, 301, true, {"0.0", "100.0", "100.0", "50.0"}},
+        {VK_SPACE, 301, false, {"180.0", "50.0", "50.0", "50.0"}},
+        {VK_TAB, 101, false, {"180.0", "50.0", "50.0", "50.0"}},
+    };
+    dialog.Focus(10);
+    for (const auto& step : steps) {
+        SCOPED_TRACE("key " + std::to_string(step.key) + " to " + std::to_string(step.focused));
+        dialog.Key(step.key);
+        EXPECT_SOON_EQ(dialog.FocusedId(), step.focused);
+        EXPECT_SOON_EQ(LookOf(dialog, 300).selected, step.sourceSelected);
+        EXPECT_SOON_EQ(LookOf(dialog, 301).selected, !step.sourceSelected);
+        EXPECT_SOON_EQ(ColourEdits(dialog), step.edits);
+        for (int id : {300, 301}) EXPECT_SOON_EQ(ShowsFocusMark(dialog, id), id == step.focused) << id;
+    }
+    // Enter on a focused swatch selects it too, and does not press OK.
+    dialog.Focus(300);
+    dialog.Key(VK_RETURN);
+    EXPECT_TRUE(dialog.IsOpen());
+    EXPECT_SOON_EQ(LookOf(dialog, 300).selected, true);
+    EXPECT_SOON_EQ(ColourEdits(dialog), (std::vector<std::string>{"0.0", "100.0", "100.0", "50.0"}));
+    EXPECT_SOON_EQ(ShowsFocusMark(dialog, 300), true);
+    dialog.Key(VK_ESCAPE);
+    ASSERT_TRUE(dialog.WaitClosed());
+    EXPECT_EQ(host.Finish(), std::vector<int16>{1});
+}
+
 TEST_F(SwatchTest, ReadoutsFollowThePointerAndPicksTakeTheImageColour) {
     const Document original = Blocks();
     HostThread host(plugin_, original, {Flow::Menu}, RecordBytes(DefaultSettings()));

@@ -2,9 +2,11 @@
 // formats the resource compiler takes:
 //   about.bmp   425 x 250, 8 bits a pixel with a 256-colour palette
 //   banner.bmp  20 x 800, the band down the parameter dialog's left edge
-//   tavirel.ico 32 x 32 and 16 x 16, 32 bits with an AND mask
+//   tavirel.ico 16 x 16 (first: the size the dialog's foot has room for)
+//               and 32 x 32, 32 bits with an AND mask
 //   hand.cur    open hand: 32 x 32 mono, 16 x 16 16-colour, 16 x 16 mono; hot spot (8, 8)
-//   target.cur  circle with a cross: 32 x 32 and 16 x 16 mono; hot spot (7, 7)
+//   target.cur  circle with a cross, black with a white outline: 32 x 32 and
+//               16 x 16 mono; hot spot (7, 7)
 // Usage: GenerateArtwork OUTPUT_FOLDER
 #include <cmath>
 #include <cstdint>
@@ -226,6 +228,26 @@ Art Target(int size, int centre, int radius) {
     return art;
 }
 
+// The same picture with every clear pixel that touches a black one (across
+// an edge or a corner) turned white, so that the black shows over dark and
+// light pixels alike.
+Art Outlined(const Art& art) {
+    Art outlined = art;
+    for (int y = 0; y < int(art.size()); ++y)
+        for (int x = 0; x < int(art[y].size()); ++x) {
+            if (art[y][x] != ' ') continue;
+            bool touches = false;
+            for (int dy = -1; dy <= 1; ++dy)
+                for (int dx = -1; dx <= 1; ++dx) {
+                    const int ny = y + dy, nx = x + dx;
+                    if (ny >= 0 && ny < int(art.size()) && nx >= 0 && nx < int(art[ny].size()) && art[ny][nx] == '#')
+                        touches = true;
+                }
+            if (touches) outlined[y][x] = '.';
+        }
+    return outlined;
+}
+
 char ArtAt(const Art& art, int x, int y) { return y < int(art.size()) && x < int(art[y].size()) ? art[y][x] : ' '; }
 
 // Cursor images: monochrome (XOR + AND) or 16-colour (4-bit XOR + AND). The
@@ -286,11 +308,11 @@ int main(int argc, char** argv) {
         return 2;
     }
     const std::string folder = std::string(argv[1]) + "/";
-    const Art target32 = Target(32, 7, 6), target16 = Target(16, 7, 5);
+    const Art target32 = Outlined(Target(32, 7, 6)), target16 = Outlined(Target(16, 7, 5));
     const bool ok = Save(folder + "about.bmp", BitmapFile8(AboutPicture())) &&
                     Save(folder + "banner.bmp", BitmapFile8(Banner())) &&
                     Save(folder + "tavirel.ico",
-                         Directory(1, {{32, 0, 1, 32, 32, IconImage32(32)}, {16, 0, 1, 32, 32, IconImage32(16)}})) &&
+                         Directory(1, {{16, 0, 1, 32, 32, IconImage32(16)}, {32, 0, 1, 32, 32, IconImage32(32)}})) &&
                     Save(folder + "hand.cur", Directory(2, {{32, 2, 8, 8, 1, CursorImage(kHand, 32, 1)},
                                                             {16, 16, 8, 8, 4, CursorImage(kHand, 16, 4)},
                                                             {16, 2, 8, 8, 1, CursorImage(kHand, 16, 1)}})) &&
