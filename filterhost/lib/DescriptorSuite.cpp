@@ -44,6 +44,17 @@ std::string CodeText(uint32_t code) {
     return out;
 }
 
+// The shortest of 15 to 17 significant digits that reads back as the same
+// double: 123.4, not 123.40000000000001.
+std::string NumberText(double value) {
+    char text[64];
+    for (int digits = 15; digits <= 17; ++digits) {
+        std::snprintf(text, sizeof text, "%.*g", digits, value);
+        if (std::strtod(text, nullptr) == value) break;
+    }
+    return text;
+}
+
 std::string TypeText(uint32_t type) {
     std::string t = CodeText(type);
     return t.front() == '\'' ? t.substr(1, 4) : t;
@@ -475,14 +486,8 @@ std::string DescriptorText(const Descriptor& descriptor) {
         switch (item.type) {
             case typeInteger:
             case typeBoolean: line += " " + std::to_string(item.integer); break;
-            case typeFloat:
-                std::snprintf(number, sizeof number, "%.17g", item.number);
-                line += std::string(" ") + number;
-                break;
-            case typeUnitFloat:
-                std::snprintf(number, sizeof number, "%.17g", item.number);
-                line += " " + CodeText(item.code) + " " + number;
-                break;
+            case typeFloat: line += " " + NumberText(item.number); break;
+            case typeUnitFloat: line += " " + CodeText(item.code) + " " + NumberText(item.number); break;
             case typeEnumerated: line += " " + CodeText(item.code) + " " + CodeText(item.enumValue); break;
             case typeType: line += " " + CodeText(item.code); break;
             case typeChar:

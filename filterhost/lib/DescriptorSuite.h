@@ -18,8 +18,8 @@
 //
 // A four-character code is its four characters between single quotes, or
 // 0x and eight hex digits when one is not printable ASCII. Floats are
-// written with 17 significant digits, so they read back to the same double;
-// text is its bytes in hex. Lines that start with '#' and empty lines are
+// written with the fewest significant digits (15 to 17) that read back as
+// the same double; text is its bytes in hex. Lines that start with '#' and empty lines are
 // skipped. A key given twice keeps its first place and its last value.
 #pragma once
 
