@@ -4,8 +4,9 @@
 // filter host include this one header; nothing else declares these types.
 //
 // Offsets are checked for the i686 build, where they must match what real
-// hosts pass. A native (x86-64) build of the platform-free code sees the same
-// field order with wider pointers; it never exchanges records with a host.
+// hosts pass, and where they differ, for the x86-64 build (Tavirel64.8bf
+// exchanges the same records with 64-bit hosts). A native build of the
+// platform-free code sees the same field order with wider pointers.
 #pragma once
 
 #include <cstddef>
@@ -125,9 +126,123 @@ struct ResourceProcs;
 struct ImageServicesProcs;
 struct ChannelPortProcs;
 struct ReadImageDocumentDesc;
-struct PIDescriptorParameters;
 struct SPBasicSuite;
 typedef OSErr(HOST_CALLBACK* ColorServicesProc)(void* info);
+
+// The descriptor (scripting) suites: how a host records a filter's settings
+// in an action and hands them back when the action plays. A descriptor is an
+// opaque handle of the host's; the plug-in reads and writes it only through
+// these procs, whose tables are naturally aligned (outside the pack(4) block
+// below: on x86-64 their first pointer sits at 8, not 4). Floats go by
+// pointer; four-character codes by value.
+typedef Handle PIDescriptorHandle;
+typedef uint32 DescriptorKeyID;
+typedef uint32 DescriptorTypeID;
+typedef uint32 DescriptorUnitID;
+typedef uint32 DescriptorEnumID;
+typedef double real64;
+typedef const unsigned char* ConstStr255Param;  // a counted string
+// Tokens for one descriptor being read or written; only null means failure.
+typedef struct OpaqueReadDescriptor* PIReadDescriptor;
+typedef struct OpaqueWriteDescriptor* PIWriteDescriptor;
+struct PIDescriptorSimpleReference;  // never used by Tavirel or our host
+
+typedef PIWriteDescriptor(HOST_CALLBACK* OpenWriteDescriptorProc)(void);
+typedef OSErr(HOST_CALLBACK* CloseWriteDescriptorProc)(PIWriteDescriptor, PIDescriptorHandle* descriptor);
+typedef OSErr(HOST_CALLBACK* PutIntegerProc)(PIWriteDescriptor, DescriptorKeyID, int32);
+typedef OSErr(HOST_CALLBACK* PutFloatProc)(PIWriteDescriptor, DescriptorKeyID, const real64*);
+typedef OSErr(HOST_CALLBACK* PutUnitFloatProc)(PIWriteDescriptor, DescriptorKeyID, DescriptorUnitID, const real64*);
+typedef OSErr(HOST_CALLBACK* PutBooleanProc)(PIWriteDescriptor, DescriptorKeyID, Boolean);
+typedef OSErr(HOST_CALLBACK* PutTextProc)(PIWriteDescriptor, DescriptorKeyID, Handle);
+typedef OSErr(HOST_CALLBACK* PutAliasProc)(PIWriteDescriptor, DescriptorKeyID, Handle);
+typedef OSErr(HOST_CALLBACK* PutEnumeratedProc)(PIWriteDescriptor, DescriptorKeyID, DescriptorTypeID type,
+                                                DescriptorEnumID value);
+typedef OSErr(HOST_CALLBACK* PutClassProc)(PIWriteDescriptor, DescriptorKeyID, DescriptorTypeID);
+typedef OSErr(HOST_CALLBACK* PutSimpleReferenceProc)(PIWriteDescriptor, DescriptorKeyID,
+                                                     const PIDescriptorSimpleReference*);
+typedef OSErr(HOST_CALLBACK* PutObjectProc)(PIWriteDescriptor, DescriptorKeyID, DescriptorTypeID, PIDescriptorHandle);
+typedef OSErr(HOST_CALLBACK* PutCountProc)(PIWriteDescriptor, DescriptorKeyID, uint32);
+typedef OSErr(HOST_CALLBACK* PutStringProc)(PIWriteDescriptor, DescriptorKeyID, ConstStr255Param);
+typedef OSErr(HOST_CALLBACK* PutScopedClassProc)(PIWriteDescriptor, DescriptorKeyID, DescriptorTypeID);
+typedef OSErr(HOST_CALLBACK* PutScopedObjectProc)(PIWriteDescriptor, DescriptorKeyID, DescriptorTypeID,
+                                                  PIDescriptorHandle);
+
+struct WriteDescriptorProcs {
+    int16 writeDescriptorProcsVersion;
+    int16 numWriteDescriptorProcs;
+    OpenWriteDescriptorProc openWriteDescriptorProc;
+    CloseWriteDescriptorProc closeWriteDescriptorProc;
+    PutIntegerProc putIntegerProc;
+    PutFloatProc putFloatProc;
+    PutUnitFloatProc putUnitFloatProc;
+    PutBooleanProc putBooleanProc;
+    PutTextProc putTextProc;
+    PutAliasProc putAliasProc;
+    PutEnumeratedProc putEnumeratedProc;
+    PutClassProc putClassProc;
+    PutSimpleReferenceProc putSimpleReferenceProc;
+    PutObjectProc putObjectProc;
+    PutCountProc putCountProc;
+    PutStringProc putStringProc;
+    PutScopedClassProc putScopedClassProc;
+    PutScopedObjectProc putScopedObjectProc;
+};
+
+// keyArray: the keys the plug-in expects, ended by 0. The host may write
+// into it (a found key becomes 'null'), so it must be writable.
+typedef PIReadDescriptor(HOST_CALLBACK* OpenReadDescriptorProc)(PIDescriptorHandle, DescriptorKeyID keyArray[]);
+typedef OSErr(HOST_CALLBACK* CloseReadDescriptorProc)(PIReadDescriptor);
+// The next stored key, its type and flags; false when none is left.
+typedef Boolean(HOST_CALLBACK* GetKeyProc)(PIReadDescriptor, DescriptorKeyID* key, DescriptorTypeID* type,
+                                           int32* flags);
+typedef OSErr(HOST_CALLBACK* GetIntegerProc)(PIReadDescriptor, int32*);
+typedef OSErr(HOST_CALLBACK* GetFloatProc)(PIReadDescriptor, real64*);
+typedef OSErr(HOST_CALLBACK* GetUnitFloatProc)(PIReadDescriptor, DescriptorUnitID*, real64*);
+typedef OSErr(HOST_CALLBACK* GetBooleanProc)(PIReadDescriptor, Boolean*);
+typedef OSErr(HOST_CALLBACK* GetTextProc)(PIReadDescriptor, Handle*);
+typedef OSErr(HOST_CALLBACK* GetAliasProc)(PIReadDescriptor, Handle*);
+typedef OSErr(HOST_CALLBACK* GetEnumeratedProc)(PIReadDescriptor, DescriptorEnumID*);
+typedef OSErr(HOST_CALLBACK* GetClassProc)(PIReadDescriptor, DescriptorTypeID*);
+typedef OSErr(HOST_CALLBACK* GetSimpleReferenceProc)(PIReadDescriptor, PIDescriptorSimpleReference*);
+typedef OSErr(HOST_CALLBACK* GetObjectProc)(PIReadDescriptor, DescriptorTypeID*, PIDescriptorHandle*);
+typedef OSErr(HOST_CALLBACK* GetCountProc)(PIReadDescriptor, uint32*);
+typedef OSErr(HOST_CALLBACK* GetStringProc)(PIReadDescriptor, Str255*);
+typedef OSErr(HOST_CALLBACK* GetPinnedIntegerProc)(PIReadDescriptor, int32 min, int32 max, int32*);
+typedef OSErr(HOST_CALLBACK* GetPinnedFloatProc)(PIReadDescriptor, const real64* min, const real64* max, real64*);
+typedef OSErr(HOST_CALLBACK* GetPinnedUnitFloatProc)(PIReadDescriptor, const real64* min, const real64* max,
+                                                     DescriptorUnitID* unit, real64*);
+
+struct ReadDescriptorProcs {
+    int16 readDescriptorProcsVersion;
+    int16 numReadDescriptorProcs;
+    OpenReadDescriptorProc openReadDescriptorProc;
+    CloseReadDescriptorProc closeReadDescriptorProc;
+    GetKeyProc getKeyProc;
+    GetIntegerProc getIntegerProc;
+    GetFloatProc getFloatProc;
+    GetUnitFloatProc getUnitFloatProc;
+    GetBooleanProc getBooleanProc;
+    GetTextProc getTextProc;
+    GetAliasProc getAliasProc;
+    GetEnumeratedProc getEnumeratedProc;
+    GetClassProc getClassProc;
+    GetSimpleReferenceProc getSimpleReferenceProc;
+    GetObjectProc getObjectProc;
+    GetCountProc getCountProc;
+    GetStringProc getStringProc;
+    GetPinnedIntegerProc getPinnedIntegerProc;
+    GetPinnedFloatProc getPinnedFloatProc;
+    GetPinnedUnitFloatProc getPinnedUnitFloatProc;
+};
+
+struct PIDescriptorParameters {
+    int16 descriptorParametersVersion;  // the lowest version that can read the structure
+    int16 playInfo;                     // plugInDialog{DontDisplay, Display, Silent}: set by the host
+    int16 recordInfo;                   // plugInDialog{Optional, Required, None}: set by the plug-in
+    PIDescriptorHandle descriptor;      // null, or the settings to play; the plug-in stores the new one here
+    WriteDescriptorProcs* writeDescriptorProcs;
+    ReadDescriptorProcs* readDescriptorProcs;
+};
 
 #pragma pack(push, 4)
 // Big documents (sides past 30,000 pixels): the 32-bit twins of the
@@ -323,6 +438,36 @@ constexpr int16 kCurrentHandleProcsVersion = 1;
 constexpr int16 kCurrentPropertyProcsVersion = 1;
 constexpr Fixed kFixedOne = 0x10000;
 
+// Descriptors: versions, play and record options, types and units.
+constexpr int16 kCurrentDescriptorParametersVersion = 0;
+constexpr int16 kCurrentReadDescriptorProcsVersion = 0;
+constexpr int16 kCurrentReadDescriptorProcsCount = 18;
+constexpr int16 kCurrentWriteDescriptorProcsVersion = 0;
+constexpr int16 kCurrentWriteDescriptorProcsCount = 16;
+enum : int16 {
+    plugInDialogDontDisplay = 0,  // playInfo: a dialog only if the descriptor is not enough
+    plugInDialogDisplay = 1,      // playInfo: the dialog, opened on the descriptor's values
+    plugInDialogSilent = 2,       // playInfo: never a dialog
+};
+enum : int16 {
+    plugInDialogOptional = 0,  // recordInfo: the dialog shows only when asked for
+    plugInDialogRequired = 1,
+    plugInDialogNone = 2,
+};
+constexpr DescriptorTypeID typeInteger = FourCharCode("long");
+constexpr DescriptorTypeID typeFloat = FourCharCode("doub");
+constexpr DescriptorTypeID typeUnitFloat = FourCharCode("UntF");
+constexpr DescriptorTypeID typeBoolean = FourCharCode("bool");
+constexpr DescriptorTypeID typeChar = FourCharCode("TEXT");
+constexpr DescriptorTypeID typeEnumerated = FourCharCode("enum");
+constexpr DescriptorTypeID typeType = FourCharCode("type");
+constexpr DescriptorTypeID typeNull = FourCharCode("null");
+constexpr DescriptorUnitID unitAngle = FourCharCode("#Ang");    // degrees
+constexpr DescriptorUnitID unitPercent = FourCharCode("#Prc");  // percent
+constexpr OSErr coercedParamErr = 2;                            // a pinned value was brought into its range
+constexpr OSErr errMissingParameter = -1715;
+constexpr OSErr errReportString = -30904;
+
 #if defined(_WIN32) && !defined(_WIN64)
 #define HOSTAPI_CHECK(type, field, offset) static_assert(offsetof(type, field) == (offset), #type "." #field)
 
@@ -373,6 +518,20 @@ HOSTAPI_CHECK(PSPixelMap, mat, 40);
 HOSTAPI_CHECK(PSPixelMap, masks, 44);
 HOSTAPI_CHECK(PSPixelMap, maskPhaseRow, 48);
 HOSTAPI_CHECK(PSPixelMap, maskPhaseCol, 52);
+
+static_assert(sizeof(PIDescriptorParameters) == 20);
+HOSTAPI_CHECK(PIDescriptorParameters, recordInfo, 4);
+HOSTAPI_CHECK(PIDescriptorParameters, descriptor, 8);
+HOSTAPI_CHECK(PIDescriptorParameters, writeDescriptorProcs, 12);
+HOSTAPI_CHECK(PIDescriptorParameters, readDescriptorProcs, 16);
+static_assert(sizeof(WriteDescriptorProcs) == 68 && sizeof(ReadDescriptorProcs) == 76);
+HOSTAPI_CHECK(WriteDescriptorProcs, openWriteDescriptorProc, 4);
+HOSTAPI_CHECK(WriteDescriptorProcs, putUnitFloatProc, 20);
+HOSTAPI_CHECK(WriteDescriptorProcs, putScopedObjectProc, 64);
+HOSTAPI_CHECK(ReadDescriptorProcs, openReadDescriptorProc, 4);
+HOSTAPI_CHECK(ReadDescriptorProcs, getKeyProc, 12);
+HOSTAPI_CHECK(ReadDescriptorProcs, getUnitFloatProc, 24);
+HOSTAPI_CHECK(ReadDescriptorProcs, getPinnedUnitFloatProc, 72);
 
 static_assert(sizeof(AboutRecord) == 256);
 HOSTAPI_CHECK(AboutRecord, platformData, 0);
@@ -472,5 +631,27 @@ HOSTAPI_CHECK(FilterRecord, bufferSpace64, 424);
 HOSTAPI_CHECK(FilterRecord, maxSpace64, 432);
 HOSTAPI_CHECK(FilterRecord, allowOverrangeColors, 440);
 HOSTAPI_CHECK(FilterRecord, reserved, 441);
+#undef HOSTAPI_CHECK
+#endif
+
+#if defined(_WIN64)
+#define HOSTAPI_CHECK(type, field, offset) static_assert(offsetof(type, field) == (offset), #type "." #field)
+// The 64-bit record: pack(4) keeps 8-byte pointers on 4-byte boundaries after
+// depth, so these differ from natural alignment.
+static_assert(sizeof(FilterRecord) == 608);
+HOSTAPI_CHECK(FilterRecord, platformData, 216);
+HOSTAPI_CHECK(FilterRecord, handleProcs, 256);
+HOSTAPI_CHECK(FilterRecord, descriptorParameters, 432);
+HOSTAPI_CHECK(FilterRecord, depth, 480);
+HOSTAPI_CHECK(FilterRecord, bigDocumentData, 504);
+static_assert(sizeof(PIDescriptorParameters) == 32);
+HOSTAPI_CHECK(PIDescriptorParameters, descriptor, 8);
+HOSTAPI_CHECK(PIDescriptorParameters, writeDescriptorProcs, 16);
+HOSTAPI_CHECK(PIDescriptorParameters, readDescriptorProcs, 24);
+static_assert(sizeof(WriteDescriptorProcs) == 136 && sizeof(ReadDescriptorProcs) == 152);
+HOSTAPI_CHECK(WriteDescriptorProcs, openWriteDescriptorProc, 8);
+HOSTAPI_CHECK(WriteDescriptorProcs, putUnitFloatProc, 40);
+HOSTAPI_CHECK(ReadDescriptorProcs, getKeyProc, 24);
+HOSTAPI_CHECK(ReadDescriptorProcs, getPinnedUnitFloatProc, 144);
 #undef HOSTAPI_CHECK
 #endif

@@ -139,23 +139,38 @@ private:
     int worst_ = 0;
 };
 
-// One repeat-flow run over the decoded document, its result turned into the
-// file's rows; the plug-in's parameter handle is carried from run to run, as
-// an editor keeps it. The session's second copy and the origin's bits are
-// let go as soon as the run is over. 0, or the status and reason of a single
-// run's failure.
-int FilterDocument(PluginModule& plugin, WindowWatch& driver, const HostOptions& options, Handle* parameters,
-                   Decoded& d, PngRows* rows, std::string* leaks, std::string* error) {
+// How every file of the batch is run: the repeat flow with the handle given,
+// or the menu flow when only a recorded step is played; the step, if any.
+struct BatchFlow {
+    bool menu = false;
+    bool play = false, silent = false;
+    const std::vector<uint8_t>* playback = nullptr;
+};
+
+// One run over the decoded document, its result turned into the file's
+// rows; the plug-in's parameter handle is carried from run to run, as an
+// editor keeps it, and the descriptor the run left is put in *recorded. The session's second copy and the origin's bits
+// are let go as soon as the run is over. 0, or the status and reason of a single run's failure.
+int FilterDocument(PluginModule& plugin, WindowWatch& driver, const HostOptions& options, const BatchFlow& flow,
+                   Handle* parameters, Decoded& d, PngRows* rows, std::vector<uint8_t>* recorded, std::string* leaks,
+                   std::string* error) {
     const size_t eventsBefore = driver.Events().size();
     try {
         FilterSession session(plugin, std::move(d.document), options);
         session.SetParameters(*parameters);
         *parameters = nullptr;
-        const int16 result = session.RunRepeatFlow();
+        if (flow.play) session.SetPlayback(*flow.playback, flow.silent);
+        const int16 result = flow.menu ? session.RunMenuFlow() : session.RunRepeatFlow();
         // Asked while the session still holds the parameter handle, which is
         // the host's and no leak.
         *leaks = session.LeakReport();
         *parameters = session.ReleaseParameters();
+        if (session.refusedWindows() > 0) {
+            *error = "the plug-in tried to open " + std::to_string(session.refusedWindows()) +
+                     " window(s), which --no-windows refuses; nothing written";
+            return 1;
+        }
+        if (result == 0 && session.recorded() != nullptr) *recorded = HandleBytes(session.recorded());
         if (result != 0) {
             std::vector<UiEvent> events = driver.Events();
             events.erase(events.begin(), events.begin() + std::min(eventsBefore, events.size()));
@@ -182,10 +197,10 @@ int FilterDocument(PluginModule& plugin, WindowWatch& driver, const HostOptions&
 // Everything a batch refuses before it reads a file; false with the reason.
 bool CheckBatch(const Arguments& args, const std::vector<std::string>& inputs, std::string* error) {
     const std::string folder = args.Value("out-dir");
-    if (!args.Has("prm") && !args.Has("parameters")) {
+    if (!args.Has("prm") && !args.Has("parameters") && !args.Has("play")) {
         *error =
-            "--out-dir runs the plug-in on every file with settings given: add --prm or --parameters (the "
-            "menu flow opens a dialog for one image)";
+            "--out-dir runs the plug-in on every file with settings given: add --prm or --parameters, or "
+            "--play a recorded step (the menu flow opens a dialog for one image)";
         return false;
     }
     if (args.Has("screenshot") || args.Has("screenshot-pick")) {
@@ -228,13 +243,27 @@ bool CheckBatch(const Arguments& args, const std::vector<std::string>& inputs, s
 
 }  // namespace
 
-int RunBatchCommand(const Arguments& args, const HostOptions& baseOptions, PngCompression compression) {
+int RunBatchCommand(const Arguments& args, const HostOptions& baseOptions, PngCompression compression,
+                    const std::vector<uint8_t>& playback) {
     const std::vector<std::string> inputs(args.positional.begin() + 1, args.positional.end());
     std::string error;
     if (!CheckBatch(args, inputs, &error)) {
         Complain("%s; nothing written", error.c_str());
         return 2;
     }
+    const bool haveHandle = args.Has("prm") || args.Has("parameters");
+    if (DialogMayOpen(args, baseOptions) && DisplayIsUnseen()) {
+        Complain(
+            "--play without --silent opens the plug-in's dialog for every file, for a person to answer, and no "
+            "display is set (DISPLAY is empty): set DISPLAY, or add --silent; nothing written");
+        return 2;
+    }
+    BatchFlow flow;
+    flow.menu = !haveHandle;
+    flow.play = args.Has("play");
+    flow.silent = args.Has("silent");
+    flow.playback = &playback;
+    std::vector<uint8_t> recorded;
     std::vector<uint8_t> handleBytes;
     if (!HandleBytesFromArguments(args, &handleBytes)) return 2;
     PluginModule plugin;
@@ -253,7 +282,8 @@ int RunBatchCommand(const Arguments& args, const HostOptions& baseOptions, PngCo
     // message box a plug-in shows is noted and answered with OK.
     WindowWatch driver;
     driver.AnswerMessageBoxes(true);
-    Handle parameters = NewHandleWithBytes(handleBytes);
+    // Without --prm or --parameters the first run's Parameters makes the handle.
+    Handle parameters = haveHandle ? NewHandleWithBytes(handleBytes) : nullptr;
     Tally tally(count);
     const int largestSide = baseOptions.bigDocuments ? std::numeric_limits<int>::max() : kLargest16BitSide;
     std::future<Decoded> reading = std::async(std::launch::async, Decode, inputs[0], largestSide);
@@ -278,7 +308,7 @@ int RunBatchCommand(const Arguments& args, const HostOptions& baseOptions, PngCo
             tally.Fail(input, 2, refusal + "; nothing written", false);
             status = 2;
         } else {
-            status = FilterDocument(plugin, driver, options, &parameters, d, &rows, &leaks, &error);
+            status = FilterDocument(plugin, driver, options, flow, &parameters, d, &rows, &recorded, &leaks, &error);
             if (status != 0) tally.Fail(input, status, error, false);
         }
         // The session is gone, and with it the copy and the bits; a file that
@@ -309,6 +339,12 @@ int RunBatchCommand(const Arguments& args, const HostOptions& baseOptions, PngCo
         status = std::max(status, 2);
     }
     if (parameters != nullptr) DisposeHandle(parameters);
+    // The step the last successful file recorded, as --save-parameters keeps the last handle.
+    if (args.Has("record")) {
+        Handle last = recorded.empty() ? nullptr : NewHandleWithBytes(recorded);
+        if (!WriteRecordedDescriptor(args.Value("record"), last)) status = std::max(status, 2);
+        if (last != nullptr) DisposeHandle(last);
+    }
     return status;
 }
 

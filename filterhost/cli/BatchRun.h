@@ -10,6 +10,8 @@ namespace filterhost {
 
 // The batch form of `filterhost run`, once its arguments are parsed and the
 // host options applied; returns the exit status.
-int RunBatchCommand(const Arguments& args, const HostOptions& options, PngCompression compression);
+// playback: the --play descriptor's bytes, empty without one.
+int RunBatchCommand(const Arguments& args, const HostOptions& options, PngCompression compression,
+                    const std::vector<uint8_t>& playback);
 
 }  // namespace filterhost

@@ -9,8 +9,9 @@ namespace filterhost {
 
 const std::vector<std::string> kHostValueOptions = {"host-sig", "mode", "planes", "depth",       "fail-advance-at",
                                                     "abort-at", "rect", "window", "host-profile"};
-const std::vector<std::string> kHostFlagOptions = {"no-advance-state", "no-handle-suite", "no-padding", "mask",
-                                                   "direct",           "no-bar-classes"};
+const std::vector<std::string> kHostFlagOptions = {
+    "no-advance-state", "no-handle-suite",       "no-padding", "mask", "direct", "no-bar-classes",
+    "no-descriptors",   "null-descriptor-procs", "no-windows"};
 
 bool Arguments::Has(const std::string& name) const {
     for (const auto& o : options)
@@ -135,6 +136,13 @@ bool ApplyHostOptions(const Arguments& args, HostOptions* o, std::string* error)
                  args.Value("host-profile") + "\"";
         return false;
     }
+    if (args.Has("no-descriptors") && args.Has("null-descriptor-procs")) {
+        *error = "--no-descriptors and --null-descriptor-procs are two different hosts: give one";
+        return false;
+    }
+    if (args.Has("no-descriptors")) o->descriptors = DescriptorSupport::None;
+    if (args.Has("null-descriptor-procs")) o->descriptors = DescriptorSupport::NoProcs;
+    o->refuseWindows = args.Has("no-windows");
     return true;
 }
 

@@ -22,7 +22,8 @@ bool ParseArguments(int argc, char** argv, int first, const std::vector<std::str
 
 // --host-sig XXXX, --mode N, --planes N, --depth N, --no-advance-state,
 // --no-handle-suite, --fail-advance-at N[:CODE], --abort-at N, --rect L,T,R,B,
-// --window WxH+X+Y, --no-padding.
+// --window WxH+X+Y, --no-padding, --no-descriptors, --null-descriptor-procs,
+// --no-windows.
 bool ApplyHostOptions(const Arguments& args, HostOptions* options, std::string* error);
 extern const std::vector<std::string> kHostValueOptions;
 extern const std::vector<std::string> kHostFlagOptions;

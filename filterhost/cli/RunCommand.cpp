@@ -10,6 +10,7 @@
 #include <utility>
 
 #include "../../plugin/persistence/ParameterCodec.h"
+#include "../lib/DescriptorSuite.h"
 #include "../lib/FilePaths.h"
 #include "../lib/FilterSession.h"
 #include "../lib/ImageConversion.h"
@@ -45,6 +46,21 @@ const char kRunHelp[] =
     "   nobody could answer it, so the run is refused with status 2);\n"
     "   OK filters and writes OUTPUT; Cancel, or an interrupt while the dialog is\n"
     "   open, writes nothing and ends with status 1)\n"
+    "\n"
+    "Actions (the descriptor suites, through which an editor records a filter's\n"
+    "settings as a step of an action and plays them back):\n"
+    "  --record FILE           after a successful run, writes the descriptor the plug-in\n"
+    "                          left for the host to record (the one it wrote at OK, or\n"
+    "                          for a run without its dialog) to FILE, in the text form\n"
+    "                          of docs/hosts.md; status 2 when it left none\n"
+    "  --play FILE             hands the plug-in a recorded descriptor as an action's\n"
+    "                          step does, with the dialog to be shown (it opens on the\n"
+    "                          recorded values); a file that is not a descriptor is\n"
+    "                          refused with status 2\n"
+    "  --silent                with --play: the step played with its dialog turned off;\n"
+    "                          the plug-in filters with the recorded values, no window\n"
+    "  --play works with the menu flow (no --prm or --parameters: Parameters first) and\n"
+    "  with the repeat flow, in single runs and batches, where every file gets the step.\n"
     "\n"
     "Pictures of the dialog (for documentation and tests; the menu flow only):\n"
     "  --screenshot FILE.png   saves the plug-in's dialog as shown, once it has opened and\n"
@@ -153,6 +169,9 @@ const char kRunHelp[] =
     "Host variations (for testing plug-ins): --host-sig XXXX, --mode N, --planes N,\n"
     "  --depth N, --no-advance-state, --no-handle-suite, --no-padding, --mask,\n"
     "  --direct (whole-plane tiles as pointers into the image, not guarded copies),\n"
+    "  --no-descriptors (descriptorParameters null), --null-descriptor-procs (the\n"
+    "  structure with no read or write procs), --no-windows (every window the plug-in\n"
+    "  tries to open is refused, and the run then fails with status 1),\n"
     "  --fail-advance-at N[:CODE] (the N-th advanceState fails), --abort-at N\n"
     "  (the N-th abort poll reports an abort), --no-bar-classes (the common controls'\n"
     "  trackbar class left unregistered, so a dialog that uses it cannot open).\n";
@@ -282,6 +301,48 @@ bool HandleBytesFromArguments(const Arguments& args, std::vector<uint8_t>* handl
     return true;
 }
 
+bool PlaybackFromArguments(const Arguments& args, const HostOptions& options, std::vector<uint8_t>* descriptor) {
+    if (args.Has("silent") && !args.Has("play")) {
+        Complain("--silent plays a recorded step without its dialog: it needs --play FILE");
+        return false;
+    }
+    if ((args.Has("play") || args.Has("record")) && options.descriptors != DescriptorSupport::Full) {
+        Complain("--play and --record need the host's descriptor suites, which this host variation leaves out");
+        return false;
+    }
+    if (!args.Has("play")) return true;
+    const std::string path = args.Value("play");
+    std::string why;
+    if (!ReadFileBytes(path, descriptor, &why)) {
+        Complain("cannot read the descriptor file %s: %s", path.c_str(), why.c_str());
+        return false;
+    }
+    Descriptor parsed;
+    if (!ParseDescriptorText(std::string(descriptor->begin(), descriptor->end()), &parsed, &why)) {
+        Complain("%s is not a recorded descriptor: %s", path.c_str(), why.c_str());
+        return false;
+    }
+    return true;
+}
+
+bool DialogMayOpen(const Arguments& args, const HostOptions& options) {
+    if (options.refuseWindows) return false;
+    if (args.Has("play")) return !args.Has("silent");
+    return !args.Has("prm") && !args.Has("parameters");
+}
+
+bool WriteRecordedDescriptor(const std::string& path, Handle recorded) {
+    if (recorded == nullptr) {
+        Complain("the plug-in left no descriptor to record; %s not written", path.c_str());
+        return false;
+    }
+    if (!WriteFileBytes(path, HandleBytes(recorded))) {
+        Complain("cannot write %s", path.c_str());
+        return false;
+    }
+    return true;
+}
+
 bool ParseCompression(const std::string& text, PngCompression* compression) {
     const std::pair<const char*, PngCompression> names[] = {
         {"fast", PngCompression::Fast}, {"default", PngCompression::Default}, {"small", PngCompression::Small}};
@@ -361,10 +422,12 @@ int RunCommand(int argc, char** argv) {
         return 0;
     }
     std::vector<std::string> valueOptions = kHostValueOptions;
-    for (const char* o : {"prm", "parameters", "save-parameters", "screenshot", "screenshot-pick", "compression"})
+    for (const char* o :
+         {"prm", "parameters", "save-parameters", "screenshot", "screenshot-pick", "compression", "record", "play"})
         valueOptions.push_back(o);
     std::vector<std::string> flagOptions = kHostFlagOptions;
     flagOptions.push_back("quiet");
+    flagOptions.push_back("silent");
     valueOptions.push_back("out-dir");
     Arguments args;
     std::string error;
@@ -388,7 +451,9 @@ int RunCommand(int argc, char** argv) {
         Complain("--compression takes fast, default or small, not \"%s\"", args.Value("compression").c_str());
         return 2;
     }
-    if (args.Has("out-dir")) return RunBatchCommand(args, options, compression);
+    std::vector<uint8_t> playback;
+    if (!PlaybackFromArguments(args, options, &playback)) return 2;
+    if (args.Has("out-dir")) return RunBatchCommand(args, options, compression, playback);
     const std::string pluginPath = args.positional[0], inputPath = args.positional[1], outputPath = args.positional[2];
     const bool haveHandle = args.Has("prm") || args.Has("parameters");
     // What could never be written is said before anything is read.
@@ -427,11 +492,11 @@ int RunCommand(int argc, char** argv) {
     options = OptionsFor(original, options);
 
     // --screenshot-pick answers the dialog itself, so it may run unseen.
-    if (!haveHandle && DisplayIsUnseen() && !args.Has("screenshot-pick")) {
+    if (DialogMayOpen(args, options) && DisplayIsUnseen() && !args.Has("screenshot-pick")) {
         Complain(
             "the menu flow opens the plug-in's dialog for a person to answer, and no display is set "
             "(DISPLAY is empty, so the wrapper's virtual display is unseen): set DISPLAY, or give --prm "
-            "or --parameters; nothing written");
+            "or --parameters, or --play with --silent; nothing written");
         return 2;
     }
     PluginModule plugin;
@@ -460,6 +525,7 @@ int RunCommand(int argc, char** argv) {
     auto ownSession = std::make_unique<FilterSession>(plugin, std::move(original), options);
     FilterSession& session = *ownSession;
     if (haveHandle) session.SetParameters(NewHandleWithBytes(handleBytes));
+    if (args.Has("play")) session.SetPlayback(playback, args.Has("silent"));
     const int16 result = haveHandle ? session.RunRepeatFlow() : session.RunMenuFlow();
 
     if (args.Has("save-parameters") && session.parameters() != nullptr &&
@@ -474,6 +540,11 @@ int RunCommand(int argc, char** argv) {
                  shotMissing.c_str());
         return 2;
     }
+    if (session.refusedWindows() > 0) {
+        Complain("the plug-in tried to open %d window(s), which --no-windows refuses (result %d); nothing written",
+                 session.refusedWindows(), result);
+        return 1;
+    }
     if (result != 0) {
         if (result == 1 && session.abortPolls() > 0 && !session.advances().empty())
             Complain("the plug-in ended with result 1: aborted; nothing written");
@@ -485,6 +556,7 @@ int RunCommand(int argc, char** argv) {
         PrintMessages(driver.Events(), stderr);
         return 1;
     }
+    if (args.Has("record") && !WriteRecordedDescriptor(args.Value("record"), session.recorded())) return 2;
     // The result as its file's rows, coded by a thread a processor (8 at most).
     Document filtered = session.TakeDocument();
     PngRows rows;

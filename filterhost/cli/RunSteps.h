@@ -26,6 +26,18 @@ bool HandleBytesFromParameterFile(const std::string& path, std::vector<uint8_t>*
 // false, the reason told on standard error, when the file cannot be used.
 bool HandleBytesFromArguments(const Arguments& args, std::vector<uint8_t>* handleBytes);
 
+// The descriptor of --play (empty when not given), checked to be one; false,
+// the reason told on standard error, when it cannot be used. Also refuses
+// --silent without --play, and --play or --record on a host without the
+// descriptor suites.
+bool PlaybackFromArguments(const Arguments& args, const HostOptions& options, std::vector<uint8_t>* descriptor);
+// Whether the run's flow may open the plug-in's dialog: the menu flow, or
+// a step played with its dialog, on a host that lets windows open.
+bool DialogMayOpen(const Arguments& args, const HostOptions& options);
+// The descriptor a run recorded into the --record file; false, the reason
+// told, when there is none or it cannot be written.
+bool WriteRecordedDescriptor(const std::string& path, Handle recorded);
+
 // Writes a file at the path it is given; false with the reason.
 using FileWriter = std::function<bool(const std::string& path, std::string* error)>;
 

@@ -7,6 +7,7 @@
 #include <new>
 #include <utility>
 
+#include "DescriptorSuite.h"
 #include "ProgressMeter.h"
 
 #include "PixelMapDrawing.h"
@@ -163,6 +164,13 @@ struct SessionCallbacks {
             return memFullErr;
         }
     }
+    // Under HostOptions::refuseWindows: no window is created on the thread
+    // that calls the plug-in while the call lasts.
+    static LRESULT CALLBACK RefuseWindow(int code, WPARAM wParam, LPARAM lParam) {
+        if (code != HCBT_CREATEWND) return CallNextHookEx(nullptr, code, wParam, lParam);
+        if (activeSession != nullptr) ++activeSession->refusedWindows_;
+        return 1;
+    }
     static OSErr HOST_CALLBACK Display(const PSPixelMap* map, const VRect* rect, int32 row, int32 col, void* context);
     static OSErr HOST_CALLBACK GetProperty(PIType, PIType key, int32, intptr_t* simple, Handle* complex) {
         if (complex != nullptr) *complex = nullptr;
@@ -243,10 +251,22 @@ FilterSession::FilterSession(PluginModule& plugin, Document document, const Host
     SetSampleSteps(int16(0), int16(source_.planes - 1), int16(0), int16(source_.planes - 1));
     r.propertyProcs = &propertyProcs_;
     r.depth = options.depthOverride >= 0 ? options.depthOverride : source_.depth;
+    if (options.descriptors != DescriptorSupport::None) {
+        descriptorParameters_.descriptorParametersVersion = kCurrentDescriptorParametersVersion;
+        if (options.descriptors == DescriptorSupport::Full) {
+            descriptorParameters_.playInfo = plugInDialogDisplay;
+            descriptorParameters_.recordInfo = plugInDialogOptional;
+            descriptorParameters_.readDescriptorProcs = HostReadDescriptorProcs();
+            descriptorParameters_.writeDescriptorProcs = HostWriteDescriptorProcs();
+        }
+        r.descriptorParameters = &descriptorParameters_;
+    }
 }
 
 FilterSession::~FilterSession() {
     if (record_->parameters != nullptr) DisposeHandle(record_->parameters);
+    if (descriptorParameters_.descriptor != nullptr) DisposeHandle(descriptorParameters_.descriptor);
+    if (recorded_ != nullptr) DisposeHandle(recorded_);
     if (window_ != nullptr) DestroyWindow(window_);
     if (activeSession == this) activeSession = nullptr;
 }
@@ -255,6 +275,35 @@ Handle FilterSession::ReleaseParameters() {
     Handle h = record_->parameters;
     record_->parameters = nullptr;
     return h;
+}
+
+void FilterSession::SetPlayback(const std::vector<uint8_t>& descriptorBytes, bool silent) {
+    playback_ = true;
+    playbackSilent_ = silent;
+    playbackBytes_ = descriptorBytes;
+}
+
+void FilterSession::BeginFlow() {
+    PIDescriptorParameters& d = descriptorParameters_;
+    if (record_->descriptorParameters == nullptr || d.readDescriptorProcs == nullptr) return;
+    if (d.descriptor != nullptr) DisposeHandle(d.descriptor);  // left by selector calls of a test's own
+    d.descriptor = playback_ ? NewHandleWithBytes(playbackBytes_) : nullptr;
+    d.playInfo = playback_ && playbackSilent_ ? plugInDialogSilent : plugInDialogDisplay;
+    d.recordInfo = plugInDialogOptional;
+}
+
+int16 FilterSession::EndFlow(int16 result) {
+    // What a successful step leaves is recorded; a failed one records nothing.
+    PIDescriptorParameters& d = descriptorParameters_;
+    if (d.descriptor == nullptr) return result;
+    if (result == 0) {
+        if (recorded_ != nullptr) DisposeHandle(recorded_);
+        recorded_ = d.descriptor;
+    } else {
+        DisposeHandle(d.descriptor);
+    }
+    d.descriptor = nullptr;
+    return result;
 }
 
 Document FilterSession::TakeDocument() { return std::move(source_); }
@@ -279,14 +328,21 @@ int16 FilterSession::Call(int16 selector) {
         // brought along is not taken for the plug-in's.
         started_ = true;
         countsAtStart_ = CurrentHandleCounts();
-        const Handle kept = record_->parameters;
-        baseLive_ = countsAtStart_.live - (kept != nullptr && IsLiveHandle(kept) ? 1 : 0);
+        const DescriptorCounts tokens = CurrentDescriptorCounts();
+        openDescriptorTokensAtStart_ = tokens.openReaders + tokens.openWriters;
+        baseLive_ = countsAtStart_.live;
+        for (Handle kept : {record_->parameters, descriptorParameters_.descriptor, recorded_})
+            if (kept != nullptr && IsLiveHandle(kept)) --baseLive_;
     }
     activeSession = this;
     watchSuspension = 0;  // reset at every call into the plug-in
     int16 result = 0;
     void* record = selector == filterSelectorAbout ? static_cast<void*>(&about_) : static_cast<void*>(record_);
+    HHOOK refusal = options_.refuseWindows
+                        ? SetWindowsHookExA(WH_CBT, SessionCallbacks::RefuseWindow, nullptr, GetCurrentThreadId())
+                        : nullptr;
     plugin_.entry()(selector, record, &pluginData_, &result);
+    if (refusal != nullptr) UnhookWindowsHookEx(refusal);
     return result;
 }
 
@@ -328,12 +384,18 @@ int16 FilterSession::FinishRun(int16 startResult) {
 }
 
 int16 FilterSession::RunMenuFlow() {
+    BeginFlow();
     int16 result = Call(filterSelectorParameters);
-    if (result != 0) return result;
-    return RunRepeatFlow();
+    if (result == 0) result = RunFromPrepare();
+    return EndFlow(result);
 }
 
 int16 FilterSession::RunRepeatFlow() {
+    BeginFlow();
+    return EndFlow(RunFromPrepare());
+}
+
+int16 FilterSession::RunFromPrepare() {
     if (!options_.keepsHandle && record_->parameters != nullptr) {
         // A host that keeps no handle: whatever Parameters made is dropped,
         // and Start sees none.
@@ -510,11 +572,16 @@ OSErr FilterSession::AdvanceState() {
 std::string FilterSession::LeakReport() const {
     const HandleCounts now = CurrentHandleCounts();
     // The parameter handle belongs to the host between calls: not a leak.
-    const Handle kept = record_->parameters;
-    const int live = now.live - (kept != nullptr && IsLiveHandle(kept) ? 1 : 0) - baseLive_;
+    // So are the descriptor handed to it and the one recorded.
+    int live = now.live - baseLive_;
+    for (Handle kept : {record_->parameters, descriptorParameters_.descriptor, recorded_})
+        if (kept != nullptr && IsLiveHandle(kept)) --live;
     const int locks = now.locksHeld - countsAtStart_.locksHeld;
+    const DescriptorCounts tokens = CurrentDescriptorCounts();
     std::string report;
     if (live > 0) report += std::to_string(live) + " handle(s) left allocated; ";
+    if (tokens.openReaders + tokens.openWriters > openDescriptorTokensAtStart_)
+        report += "descriptor(s) left open for reading or writing; ";
     if (locks > 0) report += std::to_string(locks) + " lock(s) left held; ";
     if (now.badCalls > countsAtStart_.badCalls) report += "calls with handles the host never gave out; ";
     return report;

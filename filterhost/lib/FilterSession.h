@@ -19,6 +19,14 @@
 
 namespace filterhost {
 
+// What a host offers of the descriptor suites, through which a plug-in's
+// settings are recorded in actions and played back.
+enum class DescriptorSupport {
+    Full,     // descriptorParameters with our read and write procs
+    None,     // descriptorParameters null, as GIMP's bridge passes it
+    NoProcs,  // the structure, zeroed, with both proc tables null (as some hosts pass it)
+};
+
 // What a host may vary, and what tests vary.
 struct HostOptions {
     OSType hostSig = kPhotoshopSignature;
@@ -56,6 +64,11 @@ struct HostOptions {
     // bigDocumentData offered: documents past 32,767 pixels a side, and the
     // plug-in's 32-bit rectangles read once it says it uses them.
     bool bigDocuments = false;
+    DescriptorSupport descriptors = DescriptorSupport::Full;
+    // Every window the plug-in tries to create during a call is refused (a
+    // dialog then cannot open, a message box shows nothing) and counted, so
+    // that a run meant to be silent fails visibly if it is not.
+    bool refuseWindows = false;
 };
 
 // Sets the behaviours of a named host profile; false for an unknown name.
@@ -109,6 +122,19 @@ public:
     // Takes the parameter handle away from the session (which would dispose of it).
     Handle ReleaseParameters();
 
+    // An action's step played back: every later flow hands the plug-in a
+    // descriptor holding these bytes (the text form of DescriptorSuite.h),
+    // with playInfo Silent or Display. Without it a flow passes none, with
+    // playInfo Display, as an editor's menu command does.
+    void SetPlayback(const std::vector<uint8_t>& descriptorBytes, bool silent);
+    // The descriptor the last successful flow left in descriptorParameters
+    // (what an editor records as the step), or null. The session keeps it.
+    Handle recorded() const { return recorded_; }
+    // descriptorParameters as the plug-in sees it (null with DescriptorSupport::None).
+    PIDescriptorParameters* descriptorParameters() { return record_->descriptorParameters; }
+    // Windows refused under HostOptions::refuseWindows, over every call.
+    int refusedWindows() const { return refusedWindows_; }
+
     const std::vector<AdvanceEvent>& advances() const { return advances_; }
     const std::vector<ProgressEvent>& progress() const { return progress_; }
     int abortPolls() const { return abortPolls_; }
@@ -149,6 +175,10 @@ private:
     // inPlaneBytes, outPlaneBytes, inColumnBytes and outColumnBytes for tiles of these planes.
     void SetSampleSteps(int16 inLo, int16 inHi, int16 outLo, int16 outHi);
     int16 FinishRun(int16 startResult);
+    // The descriptor handed over before a flow, and what is kept of it after.
+    void BeginFlow();
+    int16 EndFlow(int16 result);
+    int16 RunFromPrepare();
 
     PluginModule& plugin_;
     HostOptions options_;
@@ -159,6 +189,12 @@ private:
     PlatformData platform_{};
     AboutRecord about_{};
     PropertyProcs propertyProcs_{};
+    PIDescriptorParameters descriptorParameters_{};
+    bool playback_ = false, playbackSilent_ = false;
+    std::vector<uint8_t> playbackBytes_;
+    Handle recorded_ = nullptr;
+    int refusedWindows_ = 0;
+    int openDescriptorTokensAtStart_ = 0;
     HWND window_ = nullptr;
     intptr_t pluginData_ = 0;
     HandleCounts countsAtStart_{};

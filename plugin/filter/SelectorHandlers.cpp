@@ -6,6 +6,7 @@
 #include "../host/HandleSuite.h"
 #include "../persistence/SettingsFile.h"
 #include "../util/ResultCodes.h"
+#include "ActionDescriptor.h"
 #include "FilterLoop.h"
 #include "FilterParameters.h"
 #include "ParameterHandle.h"
@@ -71,13 +72,19 @@ int DoStart(FilterRecord* record) {
     if (code == kOk) code = LoadParametersFromHandle(record);
     if (code == kOk) code = RunDocumentChecks(record);
     if (code == kOk) {
+        // Recorded values take the place of the handle's before anything
+        // else sees them; a key the descriptor lacks keeps the handle's value.
+        const bool played = ReadActionDescriptor(record, &currentParameters);
         // A record altered outside the plug-in must never reach the engine.
         ClampParameters(&currentParameters);
         void* workBlock = NewLockedBlock(record, 0);
         if (workBlock == nullptr) {
             code = kMemFull;
         } else {
-            if (currentParameters.showDialog != 0) {
+            const PlaybackDialog playback = PlaybackDialogFor(record, played);
+            const bool dialog = playback == PlaybackDialog::AsRecord ? currentParameters.showDialog != 0
+                                                                     : playback == PlaybackDialog::Show;
+            if (dialog) {
                 code = RunParameterDialog(record);
                 // A dialog that could not be made for want of the common
                 // controls: said, and nothing changes.
@@ -90,6 +97,9 @@ int DoStart(FilterRecord* record) {
                     StoreParametersToHandle(record);  // a failed store never stops the run
                 }
             }
+            // What the host records of this run: the values it filters with.
+            // A host that cannot take them still gets its pixels.
+            if (code == kOk) WriteActionDescriptor(record, currentParameters);
             if (code == kOk) code = RunFilterLoop(record);
             FreeLockedBlock(record, workBlock);
         }

@@ -13,6 +13,7 @@
 
 #include "PeImage.h"
 #include "filterhost/lib/PiplReader.h"
+#include "plugin/filter/ActionDescriptor.h"
 
 namespace tavirel::test {
 namespace {
@@ -99,7 +100,7 @@ std::vector<uint8_t> ExpectedPipl(const char* entryKey) {
     b.push_back(1);
     b.push_back(0);
     word(0);
-    word(10);
+    word(11);
     property("kind", {'M', 'F', 'B', '8'});
     property("vers", {0, 0, 4, 0});
     property("prty", {0, 0, 0, 0});
@@ -116,6 +117,12 @@ std::vector<uint8_t> ExpectedPipl(const char* entryKey) {
     for (uint32_t side : {300000u, 300000u})  // height, then width
         for (int i = 0; i < 4; ++i) maximum.push_back(uint8_t(side >> (8 * i)));
     property("ms32", maximum);
+    // Version 0, class 'Fltr', event 'TvrI' (as 32-bit values), the
+    // terminology's id as a 16-bit word, the scope with its zero.
+    std::vector<uint8_t> terminology = {0, 0, 0, 0, 'r', 't', 'l', 'F', 'I', 'r', 'v', 'T', 0x80, 0x3E};
+    for (char c : std::string("zelvanor Tavirel I")) terminology.push_back(uint8_t(c));
+    terminology.push_back(0);
+    property("hstm", terminology);
     return b;
 }
 
@@ -151,6 +158,100 @@ TEST(ProductPairTest, PropertyListsDifferOnlyInTheEntryKey) {
         EXPECT_EQ(a.id, b.id) << keys;
         EXPECT_EQ(a.data, b.data) << keys;
     }
+}
+
+// The terminology resource read as a host reads it (counted strings with no
+// alignment, four-character codes as little-endian 32-bit values): one suite,
+// one event that 'hstm' names, and the seven parameters with the keys and
+// types the plug-in writes into its descriptors.
+class AeteReader {
+public:
+    explicit AeteReader(const std::vector<uint8_t>& b) : b_(b) {}
+    uint32_t Short() {
+        const uint32_t v = Word(at_);
+        at_ += 2;
+        return v;
+    }
+    uint32_t Code() {
+        const uint32_t v = Word(at_) | (Word(at_ + 2) << 16);
+        at_ += 4;
+        return v;
+    }
+    std::string Text() {
+        const size_t n = b_.at(at_);
+        std::string s(b_.begin() + long(at_) + 1, b_.begin() + long(at_ + 1 + n));
+        at_ += 1 + n;
+        return s;
+    }
+    bool AtEnd() const { return at_ == b_.size(); }
+
+private:
+    uint32_t Word(size_t at) const { return uint32_t(b_.at(at) | (b_.at(at + 1) << 8)); }
+    const std::vector<uint8_t>& b_;
+    size_t at_ = 0;
+};
+
+TEST_P(ProductBinaryTest, TerminologyNamesTheEventAndItsSevenParameters) {
+    const auto pipl = image_.Resource("PIPL", 16000, kEnglishUs);
+    ASSERT_TRUE(pipl.has_value());
+    filterhost::Pipl list;
+    std::string error;
+    ASSERT_TRUE(filterhost::ParsePipl(pipl->data(), pipl->size(), &list, &error)) << error;
+    const filterhost::PiplProperty* hstm = nullptr;
+    for (const auto& p : list.properties)
+        if (filterhost::FourCharText(p.key) == "hstm") hstm = &p;
+    ASSERT_NE(hstm, nullptr) << "no 'hstm' property";
+    ASSERT_GE(hstm->data.size(), 14u);
+    AeteReader h(hstm->data);
+    EXPECT_EQ(h.Code(), 0u) << "version";
+    EXPECT_EQ(h.Code(), kTerminologyClass);
+    EXPECT_EQ(h.Code(), kTerminologyEvent);
+    const uint32_t resource = h.Short();
+    EXPECT_EQ(resource, uint32_t(kTerminologyResource));
+
+    const auto aete = image_.Resource("AETE", resource, kEnglishUs);
+    ASSERT_TRUE(aete.has_value()) << "no AETE " << resource;
+    AeteReader r(*aete);
+    EXPECT_EQ(r.Short(), 1u) << "reserved word";
+    EXPECT_EQ(r.Short(), 1u) << "version 1.0";
+    EXPECT_EQ(r.Short(), 0u) << "language";
+    EXPECT_EQ(r.Short(), 0u) << "script";
+    ASSERT_EQ(r.Short(), 1u) << "suites";
+    EXPECT_EQ(r.Text(), "zelvanor");
+    EXPECT_EQ(r.Text(), "");
+    EXPECT_EQ(r.Code(), kTerminologySuite);
+    EXPECT_EQ(r.Short(), 1u) << "suite level";
+    EXPECT_EQ(r.Short(), 1u) << "suite version";
+    ASSERT_EQ(r.Short(), 1u) << "events";
+    EXPECT_EQ(r.Text(), "Tavirel I");
+    EXPECT_FALSE(r.Text().empty()) << "event description";
+    EXPECT_EQ(r.Code(), kTerminologyClass);
+    EXPECT_EQ(r.Code(), kTerminologyEvent);
+    EXPECT_EQ(r.Code(), typeNull) << "reply";
+    EXPECT_EQ(r.Text(), "");
+    EXPECT_EQ(r.Short(), 0u);
+    EXPECT_EQ(r.Code(), FourCharCode("#ImR")) << "direct parameter";
+    EXPECT_EQ(r.Text(), "");
+    EXPECT_EQ(r.Short(), 0xB000u);
+    ASSERT_EQ(r.Short(), uint32_t(kDescriptorFieldCount)) << "parameters";
+    const char* names[] = {"Source Hue",
+                           "Source Saturation",
+                           "Source Brightness",
+                           "Destination Hue",
+                           "Destination Saturation",
+                           "Destination Brightness",
+                           "Range"};
+    for (int k = 0; k < kDescriptorFieldCount; ++k) {
+        EXPECT_EQ(r.Text(), names[k]);
+        EXPECT_EQ(r.Code(), kDescriptorFields[k].key) << names[k];
+        EXPECT_EQ(r.Code(), kDescriptorFields[k].unit) << names[k] << ": degrees or percent";
+        const std::string description = r.Text();
+        EXPECT_NE(description.find(kDescriptorFields[k].unit == unitAngle ? "degrees" : "percent"), std::string::npos)
+            << description;
+        EXPECT_EQ(r.Short(), 0x8000u) << names[k] << " optional";
+    }
+    for (const char* what : {"classes", "comparison operators", "enumerations"}) EXPECT_EQ(r.Short(), 0u) << what;
+    EXPECT_TRUE(r.AtEnd());
 }
 
 TEST_P(ProductBinaryTest, StringsWithTheirCarriageReturns) {

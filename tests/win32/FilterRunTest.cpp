@@ -4,6 +4,8 @@
 #include <gtest/gtest.h>
 
 #include "HostFixture.h"
+#include "filterhost/lib/DescriptorSuite.h"
+#include "plugin/filter/ActionDescriptor.h"
 
 namespace tavirel::test {
 namespace {
@@ -34,6 +36,12 @@ RunResult Repeat(filterhost::PluginModule& plugin, const Document& document, con
 }
 
 using FilterRunTest = HostTest;
+
+std::vector<int32_t> Values(const FilterParameters& p) {
+    std::vector<int32_t> v;
+    for (const DescriptorField& f : kDescriptorFields) v.push_back(p.*(f.value));
+    return v;
+}
 
 TEST_F(FilterRunTest, DocumentsEqualTheEngine) {
     FilterParameters settings = DefaultSettings();
@@ -129,6 +137,101 @@ TEST_F(FilterRunTest, AbortsAndFailuresStopTheRun) {
     EXPECT_EQ(failed.result, -108);
     EXPECT_EQ(failed.leaks, "");
     EXPECT_EQ(failed.progress.size(), 2u);
+}
+
+// A recorded step's descriptor holding these settings, as --play reads it.
+std::vector<uint8_t> StepBytes(const FilterParameters& settings) {
+    filterhost::Descriptor d;
+    for (const DescriptorField& f : kDescriptorFields) {
+        filterhost::DescriptorItem item;
+        item.key = f.key, item.type = typeUnitFloat, item.code = f.unit;
+        item.number = DescriptorNumber(settings.*(f.value));
+        d.Put(item);
+    }
+    const std::string text = filterhost::DescriptorText(d);
+    return std::vector<uint8_t>(text.begin(), text.end());
+}
+
+FilterParameters RecordedSettings(Handle recorded) {
+    FilterParameters p = DefaultSettings();
+    filterhost::Descriptor d;
+    std::string error;
+    EXPECT_TRUE(filterhost::DescriptorFromHandle(recorded, &d, &error)) << error;
+    for (const DescriptorField& f : kDescriptorFields) {
+        const filterhost::DescriptorItem* item = d.Find(f.key);
+        if (item == nullptr) continue;
+        ApplyDescriptorValue({item->key, item->type, item->code, item->number}, &p);
+    }
+    return p;
+}
+
+// Played steps through whole menu and repeat flows, on a host that refuses
+// every window: silent playback filters with the step's values and opens
+// none (the handle from Parameters asks for the dialog, so only the step
+// keeps it away); played with its dialog, the refused dialog fails the run.
+TEST_F(FilterRunTest, PlayedStepsFilterWithTheirValuesAndSilentOnesOpenNoWindow) {
+    const Document original = RandomDocument(90, 70, 3, 8, 41);
+    FilterParameters played = DefaultSettings();
+    played.sourceHue = 3600, played.sourceSaturation = 0, played.sourceBrightness = 1000;
+    played.destinationHue = 1, played.destinationSaturation = 999, played.destinationBrightness = 0;
+    played.range = 1000;
+    HostOptions refusing;
+    refusing.refuseWindows = true;
+    const uint64_t expected = filterhost::DocumentChecksum(EngineResult(original, played));
+    {
+        FilterSession session(plugin_, original, refusing);
+        session.SetPlayback(StepBytes(played), true);
+        EXPECT_EQ(session.RunMenuFlow(), 0);
+        EXPECT_EQ(session.refusedWindows(), 0);
+        EXPECT_EQ(filterhost::DocumentChecksum(session.document()), expected);
+        ASSERT_NE(session.recorded(), nullptr);
+        EXPECT_EQ(Values(RecordedSettings(session.recorded())), Values(played));
+        EXPECT_EQ(session.LeakReport(), "");
+    }
+    {
+        // A step played where the host kept no handle and skips Parameters.
+        FilterSession session(plugin_, original, refusing);
+        session.SetPlayback(StepBytes(played), true);
+        EXPECT_EQ(session.RunRepeatFlow(), 0);
+        EXPECT_EQ(session.refusedWindows(), 0);
+        EXPECT_EQ(filterhost::DocumentChecksum(session.document()), expected);
+        EXPECT_EQ(session.LeakReport(), "");
+    }
+    {
+        FilterSession session(plugin_, original, refusing);
+        session.SetPlayback(StepBytes(played), false);
+        EXPECT_NE(session.RunMenuFlow(), 0);
+        EXPECT_GT(session.refusedWindows(), 0);
+        EXPECT_EQ(filterhost::DocumentChecksum(session.document()), filterhost::DocumentChecksum(original));
+        EXPECT_EQ(session.recorded(), nullptr);
+        EXPECT_EQ(session.LeakReport(), "");
+    }
+}
+
+// Hosts without descriptors, or with the structure and no procs, run as
+// before: the same pixels from the same handle, and nothing recorded.
+TEST_F(FilterRunTest, HostsWithoutDescriptorSuitesRunAsBefore) {
+    const Document original = RandomDocument(80, 60, 4, 16, 42);
+    FilterParameters settings = DefaultSettings();
+    settings.sourceHue = 1200, settings.range = 900;
+    const uint64_t expected = filterhost::DocumentChecksum(EngineResult(original, settings));
+    using filterhost::DescriptorSupport;
+    for (DescriptorSupport support : {DescriptorSupport::None, DescriptorSupport::NoProcs, DescriptorSupport::Full}) {
+        HostOptions options;
+        options.descriptors = support;
+        FilterSession session(plugin_, original, options);
+        session.SetParameters(filterhost::NewHandleWithBytes(RecordBytes(settings)));
+        EXPECT_EQ(session.descriptorParameters() == nullptr, support == DescriptorSupport::None);
+        ASSERT_EQ(session.RunRepeatFlow(), 0) << int(support);
+        EXPECT_EQ(filterhost::DocumentChecksum(session.document()), expected) << int(support);
+        EXPECT_EQ(session.LeakReport(), "") << int(support);
+        if (support == DescriptorSupport::Full) {
+            ASSERT_NE(session.recorded(), nullptr);
+            EXPECT_EQ(Values(RecordedSettings(session.recorded())), Values(settings));
+        } else {
+            EXPECT_EQ(session.recorded(), nullptr) << int(support);
+        }
+    }
 }
 
 }  // namespace

@@ -8,6 +8,8 @@
 #include <commctrl.h>
 
 #include <algorithm>
+#include <functional>
+#include <thread>
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -250,6 +252,74 @@ TEST_F(DialogTest, TypedValuesAreClampedAtOnceAndCorrectedAtOk) {
     EXPECT_EQ(status, 1) << output;
     EXPECT_EQ(seen, (std::vector<std::string>{"360.0", "12.0", "0.0", "50.0"}));
     EXPECT_EQ(GetFileAttributesA(out.c_str()), INVALID_FILE_ATTRIBUTES);
+}
+
+// A step recorded from the menu flow, as an editor records it into an
+// action: played back with its dialog, the dialog opens on the recorded
+// values and OK gives the same image and the same step; played silently
+// over a batch (on a host that refuses every window), each file comes out
+// as the recorded run made it.
+TEST_F(DialogTest, RecordedStepPlaysWithItsDialogAndSilentlyOverABatch) {
+    DeleteFileA(SettingsFilePath().c_str());
+    filterhost::PngImage png;
+    png.width = 64, png.height = 48, png.channels = 3, png.bits = 8;
+    for (int i = 0; i < 64 * 48; ++i)
+        for (int c = 0; c < 3; ++c) png.samples.push_back(uint16_t((i * (c + 3) * 7) % 256));
+    std::string error;
+    const std::string in = Folder() + "step-in.png", other = Folder() + "step-other.png";
+    ASSERT_TRUE(filterhost::WritePng(in, png, &error)) << error;
+    for (auto& v : png.samples) v = uint16_t(255 - v);
+    ASSERT_TRUE(filterhost::WritePng(other, png, &error)) << error;
+    const std::string host = "\"" + filterhost::ProgramFolder() + "filterhost.exe\" run \"" + PluginPath() + "\" ";
+    auto run = [&](const std::string& arguments, const std::function<void(DialogDriver&)>& person) {
+        std::thread answering;
+        if (person)
+            answering = std::thread([&] {
+                HWND opened = filterhost::WaitForParameterDialog(30000, true);
+                if (opened == nullptr) return;
+                DialogDriver dialog(opened);
+                DialogDriver::WaitFor([&] { return !dialog.Text(9).empty(); }, 5000);
+                person(dialog);
+            });
+        std::string output;
+        const int status = filterhost::RunCapturingOutput(host + arguments + " --quiet", &output);
+        if (answering.joinable()) answering.join();
+        EXPECT_EQ(status, 0) << arguments << "\n" << output;
+    };
+    const std::string recorded = Folder() + "step.txt", again = Folder() + "step-again.txt";
+    const std::string out = Folder() + "step-out.png", replayed = Folder() + "step-replayed.png";
+    run("\"" + in + "\" \"" + out + "\" --record \"" + recorded + "\"", [](DialogDriver& dialog) {
+        dialog.Enter(201, "123.4");
+        dialog.Enter(202, "45.6");
+        dialog.Enter(205, "77.7");
+        DialogDriver::WaitFor([&] { return dialog.TrackbarPosition(105) == 777; });
+        dialog.Click(1);
+    });
+    const std::string step = ReadFileBytes(recorded);
+    EXPECT_NE(step.find("'TvSH' UntF '#Ang' 123.4\n"), std::string::npos) << step;
+    EXPECT_NE(step.find("'TvSS' UntF '#Prc' 45.6\n"), std::string::npos) << step;
+    EXPECT_NE(step.find("'TvRn' UntF '#Prc' 77.7\n"), std::string::npos) << step;
+
+    std::vector<std::string> shown;
+    run("\"" + in + "\" \"" + replayed + "\" --play \"" + recorded + "\" --record \"" + again + "\"",
+        [&](DialogDriver& dialog) {
+            shown = VisibleEdits(dialog);
+            dialog.Click(1);
+        });
+    EXPECT_EQ(shown, (std::vector<std::string>{"123.4", "45.6", "100.0", "77.7"}));
+    EXPECT_EQ(ReadFileBytes(again), step);
+    const std::string image = ReadFileBytes(out);
+    ASSERT_FALSE(image.empty());
+    EXPECT_TRUE(ReadFileBytes(replayed) == image) << "the replayed run's image differs";
+
+    // Without its last backslash, which would escape the closing quote.
+    const std::string batch = TestFolder("dialog-test\\step-batch"), batchFolder = batch.substr(0, batch.size() - 1);
+    for (const char* name : {"step-in.png", "step-other.png"}) DeleteFileA((batch + name).c_str());
+    run("--play \"" + recorded + "\" --silent --no-windows --out-dir \"" + batchFolder + "\" \"" + in + "\" \"" +
+            other + "\"",
+        nullptr);
+    EXPECT_TRUE(ReadFileBytes(batch + "step-in.png") == image) << "the batch's image differs";
+    EXPECT_NE(ReadFileBytes(batch + "step-other.png"), "");
 }
 
 TEST_F(DialogTest, OkOnAnUntouchedDialogKeepsEveryValue) {
