@@ -24,7 +24,6 @@ intptr_t watchSuspension = 0;
 
 constexpr char kWindowClass[] = "TavirelFilterHostWindow";
 
-bool EmptyRect(const Rect& r) { return r.top >= r.bottom || r.left >= r.right; }
 bool EmptyRect(const VRect& r) { return r.top >= r.bottom || r.left >= r.right; }
 VRect Wide(const Rect& r) { return VRect{r.top, r.left, r.bottom, r.right}; }
 int16 Narrow(int v) { return int16(std::min(v, 32767)); }

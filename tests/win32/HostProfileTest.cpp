@@ -47,7 +47,9 @@ protected:
         const auto& results = host.Finish();
         settings_ = RecordParameters(host.handle());  // what OK stored, the filter's settings
         EXPECT_EQ(results.size(), 1u);
-        if (!results.empty()) EXPECT_EQ(results[0], button == 1 ? 0 : 1);
+        if (!results.empty()) {
+            EXPECT_EQ(results[0], button == 1 ? 0 : 1);
+        }
         EXPECT_EQ(host.leaks(), "");
         return host.output();
     }
