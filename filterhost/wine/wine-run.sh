@@ -180,6 +180,16 @@ for face in sserife.fon sseriff.fon; do
   fi
 done
 
+# Drive Z: is the file system's root, a mount point, and for a volume's label
+# Wine reads the block device under it, which neither a user nor a container
+# may read: every program that asks (the file dialogs do, at each click)
+# printed "Read access denied for device" on the terminal. The drive is given
+# a device of its own naming, /dev/null (the "z::" link), which has no label
+# to read and denies nothing; the drive itself stays the root.
+if [ -L "$WINEPREFIX/dosdevices/z:" ] && [ ! -L "$WINEPREFIX/dosdevices/z::" ]; then
+  ln -s /dev/null "$WINEPREFIX/dosdevices/z::" 2>/dev/null
+fi
+
 if [ -z "${DISPLAY:-}" ]; then
   if [ "$no_window" = 1 ]; then
     # Shared by every run without a window: one desktop, on the null driver.
