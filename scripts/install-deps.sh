@@ -3,22 +3,28 @@
 # peer of bench/versus-gegl.sh) need on a Debian 12 machine, and
 # nothing when it is all there already. Run as root.
 #
-# The plug-in is built with the MinGW-w64 i686 cross compiler and runs under
-# Wine (32-bit), windows on Xvfb, with Wine's own fonts (fonts-wine, a
-# recommendation of wine's that --no-install-recommends leaves out). Some kernels are built without 32-bit
-# execution; there the same sources are also built with the x86-64 cross
-# compiler and run under the 64-bit Wine (scripts/windows-target.sh decides).
+# Both products are built with the MinGW-w64 cross compilers. The i686 one runs
+# under the 32-bit Wine where the kernel starts 32-bit programs; some kernels
+# are built without that, and there the 32-bit Wine (with the whole i386
+# architecture beneath it) is not installed at all: the x86-64 product runs
+# under the 64-bit Wine instead (scripts/windows-target.sh decides). Windows
+# are on Xvfb, with Wine's own fonts (fonts-wine, a recommendation of wine's
+# that --no-install-recommends leaves out).
 set -eu
+here=$(cd "$(dirname "$0")" && pwd)
 
 packages="cmake ninja-build g++ clang clang-format libclang-rt-14-dev googletest libgtest-dev
   libbenchmark-dev libstb-dev zlib1g-dev xvfb xauth xdotool
   g++-mingw-w64-i686 g++-mingw-w64-x86-64 libz-mingw-w64-dev
-  wine wine32:i386 wine64 fonts-wine time gegl"
+  wine wine64 fonts-wine time gegl"
 
 missing=""
-if ! dpkg --print-foreign-architectures | grep -qx i386; then
-    dpkg --add-architecture i386
-    missing="i386"
+if "$here/kernel-runs-32bit.sh"; then
+    packages="$packages wine32:i386"
+    if ! dpkg --print-foreign-architectures | grep -qx i386; then
+        dpkg --add-architecture i386
+        missing="i386"
+    fi
 fi
 for p in $packages; do
     if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "ok installed"; then
