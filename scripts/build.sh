@@ -1,13 +1,21 @@
 #!/bin/sh
-# build.sh NAME [cmake options]: configures and builds build/NAME. A tree
-# that exists is configured again only when options are given, and then with
-# them, so an option is never dropped for a tree made earlier.
+# build.sh NAME [--target TARGET]... [cmake options]: configures and builds
+# build/NAME, all of it or only the targets named. A tree that exists is
+# configured again only when options are given, and then with them, so an
+# option is never dropped for a tree made earlier.
 # NAME is native, sanitize (native under AddressSanitizer and UBSan), i686 or
-# x86_64; the last two are the Windows cross builds.
+# x86_64; the last two are the Windows cross builds. Targets a caller names:
+# "products" of a Windows tree (the plug-in and our host, not the tests) and
+# "examples" of the native one (the sample images and parameter files).
 set -eu
 top=$(cd "$(dirname "$0")/.." && pwd)
 name=$1
 shift
+targets=""
+while [ "${1:-}" = --target ]; do
+    targets="$targets $2"
+    shift 2
+done
 case "$name" in
     native) toolchain="" ;;
     sanitize) toolchain="-DTAVIREL_SANITIZE=ON -DCMAKE_BUILD_TYPE=RelWithDebInfo" ;;
@@ -28,4 +36,5 @@ if [ ! -f "$dir/build.ninja" ]; then
 elif [ $# -gt 0 ]; then
     cmake -S "$top" -B "$dir" "$@" >/dev/null
 fi
-ninja -C "$dir" ${TAVIREL_QUIET_BUILD:+--quiet}
+# shellcheck disable=SC2086
+ninja -C "$dir" ${TAVIREL_QUIET_BUILD:+--quiet} $targets

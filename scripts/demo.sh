@@ -9,8 +9,8 @@ example=${1:-red-to-teal}
 if [ "$(id -u)" = 0 ]; then "$top/scripts/install-deps.sh"; fi
 
 target=$("$top/scripts/windows-target.sh")
-"$top/scripts/build.sh" "$target"
-"$top/scripts/build.sh" native
+"$top/scripts/build.sh" "$target" --target products
+"$top/scripts/build.sh" native --target examples
 
 # A name ending in -16 filters the 16-bit sample with the same settings.
 settings=${example%-16}

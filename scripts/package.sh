@@ -20,8 +20,8 @@ name="Tavirel-$version"
 
 if [ "$build" = 1 ]; then
     export TAVIREL_QUIET_BUILD=1
-    "$top/scripts/build.sh" i686 >&2
-    "$top/scripts/build.sh" x86_64 >&2
+    "$top/scripts/build.sh" i686 --target products >&2
+    "$top/scripts/build.sh" x86_64 --target products >&2
 fi
 for product in "$top/build/i686/bin/Tavirel.8bf" "$top/build/x86_64/bin/Tavirel64.8bf"; do
     [ -f "$product" ] || { echo "package: $product is missing" >&2; exit 1; }
