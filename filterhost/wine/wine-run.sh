@@ -146,25 +146,70 @@ finish() {
 # (unseen) and message boxes can be read and answered. The marker says the
 # prefix has that setting: in a prefix in use, the registry reaches user.reg
 # only when its Wine server ends.
-drivers="$WINEPREFIX/wine-run-drivers"
-if [ ! -f "$WINEPREFIX/system.reg" ] || [ ! -f "$drivers" ]; then
-  mkdir -p "$WINEPREFIX"
-  # Only one process creates the prefix; the others wait for it. A new prefix
-  # has no other user yet, so waiting for its Wine server to end (which writes
-  # the registry out) holds up no one.
+# make_prefix DIR: a prefix in DIR, booted and with the drivers set. Only one
+# process creates a prefix; the others wait for it. A new prefix has no other
+# user yet, so waiting for its Wine server to end (which writes the registry
+# out) holds up no one.
+make_prefix() {
+  mkdir -p "$1"
   (
     flock 9
-    if [ ! -f "$WINEPREFIX/system.reg" ]; then
+    export WINEPREFIX="$1"
+    if [ ! -f "$1/system.reg" ]; then
       setsid -w "$loader" wineboot.exe --init >/dev/null 2>&1
       setsid -w "$loader" reg.exe add 'HKCU\Software\Wine\Drivers' /v Graphics /d x11,null /f >/dev/null 2>&1 &&
-        : >"$drivers"
+        : >"$1/wine-run-drivers"
       wineserver --wait
-    elif [ ! -f "$drivers" ]; then
+    elif [ ! -f "$1/wine-run-drivers" ]; then
       setsid -w "$loader" reg.exe add 'HKCU\Software\Wine\Drivers' /v Graphics /d x11,null /f >/dev/null 2>&1 &&
-        : >"$drivers"
+        : >"$1/wine-run-drivers"
     fi
-  ) 9>"$WINEPREFIX.lock" &
+  ) 9>"$1.lock" &
   wait_for $!
+}
+
+# copy_prefix TEMPLATE DIR: DIR made a copy of the prefix TEMPLATE, whole or
+# not at all (copied beside it, then renamed). Wine's own files under
+# drive_c/windows (some 600 MB, written only when a prefix is made or updated)
+# are hard links where the file system allows; the registry files, which the
+# Wine server replaces by renaming, and all else are copies of their own.
+copy_prefix() {
+  (
+    flock 9
+    [ ! -f "$2/system.reg" ] || exit 0
+    new="$2.new.$$"
+    rm -rf "$new"
+    mkdir -p "$new/drive_c"
+    for entry in "$1"/* "$1"/.[!.]*; do
+      [ -e "$entry" ] || [ -L "$entry" ] || continue
+      [ "${entry##*/}" = drive_c ] || cp -a "$entry" "$new/" || exit 1
+    done
+    for entry in "$1"/drive_c/*; do
+      if [ "${entry##*/}" = windows ]; then
+        cp -al "$entry" "$new/drive_c/" 2>/dev/null || { rm -rf "$new/drive_c/windows"; cp -a "$entry" "$new/drive_c/"; } || exit 1
+      else
+        cp -a "$entry" "$new/drive_c/" || exit 1
+      fi
+    done
+    rm -rf "$2" && mv "$new" "$2"
+  ) 9>"$2.lock" &
+  wait_for $!
+}
+
+# WINE_RUN_TEMPLATE (the tests set it) names a prefix that a new one is copied
+# from, in a second, instead of Wine's first boot, which takes half a minute
+# of the processor: made the first time it is needed, and never run in
+# afterwards, so that its registry files are whole as its server left them.
+drivers="$WINEPREFIX/wine-run-drivers"
+if [ ! -f "$WINEPREFIX/system.reg" ] || [ ! -f "$drivers" ]; then
+  template=${WINE_RUN_TEMPLATE:-}
+  if [ -n "$template" ] && [ "$template" != "$WINEPREFIX" ] && [ ! -f "$WINEPREFIX/system.reg" ]; then
+    make_prefix "$template"
+    [ "$interrupted" = 0 ] || finish 1
+    copy_prefix "$template" "$WINEPREFIX"
+  else
+    make_prefix "$WINEPREFIX"
+  fi
 fi
 [ "$interrupted" = 0 ] || finish 1
 

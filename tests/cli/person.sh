@@ -13,9 +13,11 @@ if [ -z "${DISPLAY:-}" ] || ! xdotool getdisplaygeometry >/dev/null 2>&1; then
   echo "skipped: no display to work (run under xvfb-run)"
   finish
 fi
-# A prefix of this test's own: it is made here, and its Wine server is ended
-# while other tests use theirs.
+# A prefix of this test's own: it is made here, by Wine's first boot as a
+# person's first run makes it (not copied from the tests' template), and its
+# Wine server is ended while other tests use theirs.
 export WINEPREFIX="$work/prefix"
+unset WINE_RUN_TEMPLATE
 make_inputs image "$work/in.png" 240 160 3
 
 # dialog_window: the X window of the parameter dialog ("Tavirel I"), waiting
