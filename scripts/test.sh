@@ -1,33 +1,44 @@
 #!/bin/sh
-# Builds everything and runs every test: the native tests (engine, records,
-# geometry, the product .8bf read back byte for byte) and the Win32 tests under
-# Wine on one virtual display.
+# Builds everything and runs every test: the Win32 tests under Wine on
+# virtual displays, and the native tests (engine, records, geometry, the
+# products read back byte for byte), plainly and under the sanitizers.
 set -eu
 top=$(cd "$(dirname "$0")/.." && pwd)
 if [ "$(id -u)" = 0 ]; then "$top/scripts/install-deps.sh"; fi
 export TAVIREL_QUIET_BUILD=1
 
-# Both products first: the native tests read them back as files.
-"$top/scripts/build.sh" i686
-"$top/scripts/build.sh" x86_64
-"$top/scripts/build.sh" native
-# The platform-free tests once more under AddressSanitizer and UBSan.
-"$top/scripts/build.sh" sanitize
 target=$("$top/scripts/windows-target.sh")
+# Both products first: the native tests read them back as files. The x86-64
+# tree's tests run in either case; the i686 tree's only where 32-bit programs
+# start, and elsewhere only its products are built, to be checked as files.
+if [ "$target" = i686 ]; then
+    "$top/scripts/build.sh" i686
+else
+    "$top/scripts/build.sh" i686 --target products
+fi
+"$top/scripts/build.sh" x86_64
+
+# The Windows tests spend most of their time waiting; while they run, the
+# native trees are built and tested at the lowest priority, on the processor
+# time the tests leave. Their report is printed when they end. They run in a
+# session of their own (so with the interrupt signal at its default, as in a
+# foreground command), which an interrupt of this script ends.
+windows_log=$(mktemp "${TMPDIR:-/tmp}/tavirel-windows-tests.XXXXXX")
+setsid env --default-signal=INT "$top/scripts/windows-tests.sh" "$target" >"$windows_log" 2>&1 &
+windows=$!
+trap 'kill -TERM -- "-$windows" 2>/dev/null; wait "$windows"; rm -f "$windows_log"; exit 130' INT TERM HUP
 
 status=0
+nice -n 19 "$top/scripts/build.sh" native || status=1
+# The platform-free tests once more under AddressSanitizer and UBSan.
+nice -n 19 "$top/scripts/build.sh" sanitize || status=1
 echo "== native tests"
-ctest --test-dir "$top/build/native" --output-on-failure -j2 || status=1
+nice -n 19 ctest --test-dir "$top/build/native" --output-on-failure -j2 || status=1
 echo "== native tests under AddressSanitizer and UndefinedBehaviorSanitizer"
-ctest --test-dir "$top/build/sanitize" --output-on-failure -j2 || status=1
-echo "== Windows tests ($target build, under Wine)"
-xvfb-run --auto-servernum --server-args="-screen 0 1280x1024x24" \
-    ctest --test-dir "$top/build/$target" --output-on-failure -j2 || status=1
-if [ "$target" = i686 ]; then
-    # Where 32-bit programs run, the 64-bit product goes through the groups
-    # that load the plug-in as well: selectors, filtering, dialog, preview, batches.
-    echo "== Windows tests that load the plug-in (x86_64 build, under 64-bit Wine)"
-    xvfb-run --auto-servernum --server-args="-screen 0 1280x1024x24" \
-        ctest --test-dir "$top/build/x86_64" --output-on-failure -j2 -L loads-plugin || status=1
-fi
+nice -n 19 ctest --test-dir "$top/build/sanitize" --output-on-failure -j2 || status=1
+
+wait "$windows" || status=1
+trap - INT TERM HUP
+cat "$windows_log"
+rm -f "$windows_log"
 exit $status
