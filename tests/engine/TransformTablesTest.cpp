@@ -134,7 +134,7 @@ TEST(StaticTablesTest, EveryEntryFollowsItsRule) {
     for (int a = 0; a < 256; ++a) {
         for (int b = 0; b < 256; ++b) {
             int q = a == 0 ? 0 : (b == 0 ? 255 : (255 * a + b / 2) / b);
-            ASSERT_EQ(Quotient(a, b), q > 255 ? 255 : q) << a << "/" << b;
+            ASSERT_EQ(tavirel::Quotient(a, b), q > 255 ? 255 : q) << a << "/" << b;
             ASSERT_EQ(Proportion(a, b), (a * b + 127) / 255) << a << "*" << b;
             ASSERT_EQ(Proportion(a, b), Proportion(b, a));
         }
