@@ -29,10 +29,10 @@ status=0
 # native tests.
 if [ "$target" != i686 ]; then nice -n 19 "$top/scripts/build.sh" i686 --target products || status=1; fi
 nice -n 19 "$top/scripts/build.sh" native || status=1
-# The platform-free tests once more under AddressSanitizer and UBSan.
-nice -n 19 "$top/scripts/build.sh" sanitize || status=1
 echo "== native tests"
 nice -n 19 ctest --test-dir "$top/build/native" --output-on-failure -j2 || status=1
+# The platform-free tests once more under AddressSanitizer and UBSan.
+nice -n 19 "$top/scripts/build.sh" sanitize || status=1
 echo "== native tests under AddressSanitizer and UndefinedBehaviorSanitizer"
 nice -n 19 ctest --test-dir "$top/build/sanitize" --output-on-failure -j2 || status=1
 
