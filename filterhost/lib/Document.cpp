@@ -10,6 +10,13 @@ void Document::Allocate(int w, int h, int p, int bits) {
     data.assign(rowBytes() * size_t(h), 0);
 }
 
+void Document::Reserve(int w, int h, int p, int bits) {
+    width = w, height = h, planes = p, depth = bits;
+    imageMode = bits == 16 ? 11 : 3;
+    data.clear();
+    data.reserve(rowBytes() * size_t(h));
+}
+
 uint32_t Document::Sample(int x, int y, int plane) const {
     const uint8_t* p = Pixel(x, y) + plane * sampleBytes();
     if (depth == 16) {

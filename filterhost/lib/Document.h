@@ -19,6 +19,16 @@ struct Document {
     int sampleBytes() const { return depth == 16 ? 2 : 1; }
     size_t rowBytes() const { return size_t(width) * planes * sampleBytes(); }
     void Allocate(int w, int h, int p, int bits);
+    // The shape set and room taken for every row, but no row made yet: a
+    // reader makes each row (zeroed) with ReachRow as its data arrives, so
+    // the memory of rows a short file never reaches is never touched.
+    // Throws std::bad_alloc when the room cannot be had.
+    void Reserve(int w, int h, int p, int bits);
+    // Rows 0 to y made, within the room Reserve took: never allocates.
+    void ReachRow(int y) {
+        const size_t end = (size_t(y) + 1) * rowBytes();
+        if (data.size() < end) data.resize(end);
+    }
 
     uint32_t Sample(int x, int y, int plane) const;
     void SetSample(int x, int y, int plane, uint32_t value);

@@ -98,8 +98,10 @@ bool ReadPngDocument(const std::string& path, Document* document, PngOrigin* ori
     try {
         origin->otherValue.clear();
         origin->otherValue.shrink_to_fit();
-        document->Allocate(info.width, info.height, info.channels, info.bits);
-        if (info.bits == 16) origin->otherValue.assign(size_t((samples + 7) / 8), 0);
+        // Room for the whole image; its rows are made as the data reaches
+        // them (a short file claiming a huge size costs no memory).
+        document->Reserve(info.width, info.height, info.channels, info.bits);
+        if (info.bits == 16) origin->otherValue.reserve(size_t((samples + 7) / 8));
     } catch (const std::bad_alloc&) {
         document->data = std::vector<uint8_t>();
         *error = "out of memory for " + shape;
@@ -112,20 +114,29 @@ bool ReadPngDocument(const std::string& path, Document* document, PngOrigin* ori
 
     const size_t channels = size_t(info.channels), width = size_t(info.width);
     bool read;
+    // Rows 0 to y made, and for 16 bits their samples' bits of the other value.
+    std::vector<uint8_t>& otherBits = origin->otherValue;
+    const auto reach = [&](int y) {
+        document->ReachRow(y);
+        if (info.bits != 16) return;
+        const size_t end = ((size_t(y) + 1) * width * channels + 7) / 8;
+        if (otherBits.size() < end) otherBits.resize(end);
+    };
     if (info.bits == 8) {
-        uint8_t* base = document->data.data();
         read = reader.ReadRows(
             [&](int y, int x0, int step, int count, const uint16_t* s) {
-                uint8_t* to = base + (size_t(y) * width + size_t(x0)) * channels;
+                reach(y);
+                uint8_t* to = document->data.data() + (size_t(y) * width + size_t(x0)) * channels;
                 for (int i = 0; i < count; ++i, to += size_t(step) * channels)
                     for (size_t c = 0; c < channels; ++c) to[c] = uint8_t(*s++);
             },
             error);
     } else {
-        auto* base = reinterpret_cast<uint16_t*>(document->data.data());
-        uint8_t* other = origin->otherValue.data();
         read = reader.ReadRows(
             [&](int y, int x0, int step, int count, const uint16_t* s) {
+                reach(y);
+                auto* base = reinterpret_cast<uint16_t*>(document->data.data());
+                uint8_t* other = otherBits.data();
                 size_t i = (size_t(y) * width + size_t(x0)) * channels;
                 if (step == 1) return ReadRow16(s, size_t(count) * channels, i, base + i, other);
                 // A pass of an interlaced file: each pixel's samples on their own.
@@ -134,8 +145,11 @@ bool ReadPngDocument(const std::string& path, Document* document, PngOrigin* ori
             },
             error);
     }
-    if (read) origin->chunks = reader.keptChunks();
-    return read;
+    if (!read) return false;
+    document->ReachRow(info.height - 1);
+    if (info.bits == 16) otherBits.resize(size_t((samples + 7) / 8));
+    origin->chunks = reader.keptChunks();
+    return true;
 }
 
 bool WritePng(const std::string& path, const DocumentPng& png, std::string* error, PngCompression compression) {

@@ -17,22 +17,33 @@ bool ReadPng(const std::string& path, PngImage* image, std::string* error) {
     }
     image->width = info.width, image->height = info.height;
     image->channels = info.channels, image->bits = info.bits;
+    // Room for every sample is taken at once, but the samples are made (and
+    // their memory touched) only down to the lowest row the data has reached:
+    // a file of a few hundred bytes that claims 30000 x 30000 pixels and ends
+    // early costs address space, not gigabytes of memory and half a minute.
+    // Growing within the room reserved never allocates.
     try {
-        image->samples.assign(size_t(count), 0);
+        image->samples.clear();
+        image->samples.reserve(size_t(count));
     } catch (const std::bad_alloc&) {
         *error = "out of memory for the samples of " + path;
         return false;
     }
     const int channels = info.channels;
-    const size_t width = size_t(info.width);
-    uint16_t* out = image->samples.data();
-    return reader.ReadRows(
-        [&](int y, int x0, int step, int count, const uint16_t* samples) {
-            uint16_t* to = out + (size_t(y) * width + size_t(x0)) * channels;
-            for (int i = 0; i < count; ++i, to += size_t(step) * channels, samples += channels)
-                std::copy(samples, samples + channels, to);
-        },
-        error);
+    const size_t rowSamples = size_t(info.width) * size_t(channels);
+    std::vector<uint16_t>& all = image->samples;
+    if (!reader.ReadRows(
+            [&](int y, int x0, int step, int count, const uint16_t* samples) {
+                const size_t rowEnd = (size_t(y) + 1) * rowSamples;
+                if (all.size() < rowEnd) all.resize(rowEnd);
+                uint16_t* to = all.data() + size_t(y) * rowSamples + size_t(x0) * channels;
+                for (int i = 0; i < count; ++i, to += size_t(step) * channels, samples += channels)
+                    std::copy(samples, samples + channels, to);
+            },
+            error))
+        return false;
+    all.resize(size_t(count));
+    return true;
 }
 
 namespace {

@@ -14,7 +14,10 @@
 #include <cstdio>
 #include <string>
 
+#include <sys/resource.h>
+
 #include "common/TestRandom.h"
+#include "filterhost/lib/ImageConversion.h"
 #include "filterhost/lib/PngFile.h"
 #include "files/PngTestFiles.h"
 #include "filterhost/lib/PngChunks.h"
@@ -461,6 +464,54 @@ TEST(PngFileTest, ColourAndPictureChunksAreKeptWhereTheyBelong) {
                                              [&](const PngKeptChunk& k) { return k.type == c.type; });
             ASSERT_NE(source, reader.keptChunks().end());
             EXPECT_EQ(c.data, source->data) << png::TypeName(c.type);
+        }
+    }
+}
+
+// A file of a few hundred bytes whose header claims 30000 x 30000 RGBA (7.2
+// GB of samples at 16 bits) and whose data ends after a few rows: refused as
+// damaged (or, where the address space is short, for memory) by both readers,
+// the plain one and the host's, without the memory for the rows it lacks ever
+// being touched.
+TEST(PngFileTest, AFileThatEndsEarlyTouchesNoMemoryForTheRowsItLacks) {
+#ifdef __SANITIZE_ADDRESS__
+    GTEST_SKIP() << "AddressSanitizer writes the shadow of a whole allocation (900 MB here) as it is made";
+#endif
+    using Reader = bool (*)(const std::string&, std::string*);
+    const std::pair<const char*, Reader> readers[] = {
+        {"ReadPng",
+         [](const std::string& path, std::string* error) {
+             PngImage image;
+             return ReadPng(path, &image, error);
+         }},
+        {"ReadPngDocument",
+         [](const std::string& path, std::string* error) {
+             Document document;
+             PngOrigin origin;
+             return ReadPngDocument(path, &document, &origin, error, 1 << 30);
+         }},
+    };
+    for (const auto& [name, read] : readers) {
+        for (int depth : {8, 16}) {
+            for (bool interlaced : {false, true}) {
+                SCOPED_TRACE(std::string(name) + ", " + std::to_string(depth) + " bits" +
+                             (interlaced ? ", interlaced" : ""));
+                tavirel::test::TestPng huge;
+                huge.width = huge.height = 30000, huge.depth = depth, huge.colourType = 6;
+                huge.interlaced = interlaced;
+                const std::string path = TempPath("ends-early.png");
+                ASSERT_TRUE(tavirel::test::WriteBytes(path, BuildPng(huge, tavirel::test::Compress(Bytes(100000, 0)))));
+                rusage before{}, after{};
+                getrusage(RUSAGE_SELF, &before);
+                std::string error;
+                EXPECT_FALSE(read(path, &error));
+                getrusage(RUSAGE_SELF, &after);
+                EXPECT_TRUE(error.find("is damaged") != std::string::npos ||
+                            error.find("out of memory") != std::string::npos)
+                    << error;
+                EXPECT_LT(after.ru_maxrss - before.ru_maxrss, 256 * 1024) << "kB more at the peak";
+                std::remove(path.c_str());
+            }
         }
     }
 }
