@@ -22,7 +22,8 @@ if [ "$target" = i686 ]; then "$top/scripts/build.sh" i686; fi
 windows_log=$(mktemp "${TMPDIR:-/tmp}/tavirel-windows-tests.XXXXXX")
 setsid env --default-signal=INT "$top/scripts/windows-tests.sh" "$target" >"$windows_log" 2>&1 &
 windows=$!
-trap 'kill -TERM -- "-$windows" 2>/dev/null; wait "$windows"; rm -f "$windows_log"; exit 130' INT TERM HUP
+# (A negative number after the signal names a process group; dash takes no "--".)
+trap 'kill -TERM "-$windows" 2>/dev/null || :; wait "$windows" || :; rm -f "$windows_log"; exit 130' INT TERM HUP
 
 status=0
 # Elsewhere only the i686 products are built, to be checked as files by the
