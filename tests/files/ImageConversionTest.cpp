@@ -8,6 +8,7 @@
 #include <string>
 
 #include "common/TestRandom.h"
+#include "common/TestTempPath.h"
 #include "files/PngTestFiles.h"
 #include "filterhost/lib/HostScale.h"
 #include "filterhost/lib/ImageConversion.h"
@@ -17,11 +18,7 @@ namespace {
 
 using tavirel::test::Bytes;
 using tavirel::test::TestPng;
-
-// Named after the running test too: CTest runs tests side by side.
-std::string TempPath(const char* name) {
-    return ::testing::TempDir() + ::testing::UnitTest::GetInstance()->current_test_info()->name() + "-" + name;
-}
+using tavirel::test::TestTempPath;
 
 TEST(ImageConversionTest, EveryFileValueIsOneOfTheTwoForItsHostValue) {
     for (uint32_t v = 0; v <= 65535; ++v) {
@@ -47,7 +44,7 @@ TEST(ImageConversionTest, SixteenBitValuesTheFilterLeftAloneComeBackExactly) {
     for (bool interlaced : {false, true}) {
         for (int colourType : {2, 6, 0, 4}) {
             const TestPng png = RandomFile(colourType, 16, interlaced, 29, 17, uint64_t(colourType + interlaced * 10));
-            const std::string in = TempPath("in16.png"), out = TempPath("out16.png");
+            const std::string in = TestTempPath("in16.png"), out = TestTempPath("out16.png");
             ASSERT_TRUE(tavirel::test::WriteBytes(in, tavirel::test::BuildPng(png)));
             Document original;
             PngOrigin origin;
@@ -88,7 +85,8 @@ TEST(ImageConversionTest, ResultRowsWriteTheSameFileAsTheResultAndOriginal) {
     for (int depth : {8, 16}) {
         for (int colourType : {2, 6, 0}) {
             const TestPng png = RandomFile(colourType, depth, false, 31, 13, uint64_t(depth * 10 + colourType));
-            const std::string in = TempPath("in.png"), single = TempPath("single.png"), rows = TempPath("rows.png");
+            const std::string in = TestTempPath("in.png"), single = TestTempPath("single.png"),
+                              rows = TestTempPath("rows.png");
             ASSERT_TRUE(tavirel::test::WriteBytes(in, tavirel::test::BuildPng(png)));
             Document original;
             PngOrigin origin;
@@ -126,7 +124,7 @@ TEST(ImageConversionTest, EightBitAndExpandedFilesBecomeDocuments) {
     };
     for (const Case& c : {Case{2, 8, 3, 3}, Case{6, 8, 4, 3}, Case{0, 2, 1, 1}, Case{3, 4, 3, 3}}) {
         const TestPng png = RandomFile(c.colourType, c.depth, true, 21, 13, uint64_t(c.colourType));
-        const std::string in = TempPath("in8.png"), out = TempPath("out8.png");
+        const std::string in = TestTempPath("in8.png"), out = TestTempPath("out8.png");
         ASSERT_TRUE(tavirel::test::WriteBytes(in, tavirel::test::BuildPng(png)));
         Document document;
         PngOrigin origin;
@@ -152,7 +150,7 @@ TEST(ImageConversionTest, SizesAHostCannotTakeAreRefusedBeforeAllocating) {
     TestPng wide;
     wide.width = 32768, wide.height = 1, wide.depth = 1, wide.colourType = 0;
     wide.values.assign(32768, 1);
-    const std::string path = TempPath("wide.png");
+    const std::string path = TestTempPath("wide.png");
     ASSERT_TRUE(tavirel::test::WriteBytes(path, tavirel::test::BuildPng(wide)));
     Document document;
     PngOrigin origin;
@@ -171,7 +169,7 @@ TEST(ImageConversionTest, SizesAHostCannotTakeAreRefusedBeforeAllocating) {
 
     Document other = document;
     other.width = 4;
-    EXPECT_FALSE(WritePng(TempPath("shape.png"), PngFromDocument(other, document, origin), &error));
+    EXPECT_FALSE(WritePng(TestTempPath("shape.png"), PngFromDocument(other, document, origin), &error));
 }
 
 }  // namespace

@@ -17,6 +17,7 @@
 #include <sys/resource.h>
 
 #include "common/TestRandom.h"
+#include "common/TestTempPath.h"
 #include "filterhost/lib/ImageConversion.h"
 #include "filterhost/lib/PngFile.h"
 #include "files/PngTestFiles.h"
@@ -26,11 +27,7 @@ namespace filterhost {
 namespace {
 
 using tavirel::test::Bytes;
-
-// Named after the running test too: CTest runs tests side by side.
-std::string TempPath(const char* name) {
-    return ::testing::TempDir() + ::testing::UnitTest::GetInstance()->current_test_info()->name() + "-" + name;
-}
+using tavirel::test::TestTempPath;
 
 PngImage RandomImage(int width, int height, int channels, int bits, uint64_t seed) {
     tavirel::test::TestRandom random(seed);
@@ -86,7 +83,7 @@ std::vector<uint16_t> StbSamples(const Bytes& file, int bits) {
 }
 
 PngImage ReadBack(const Bytes& file, const std::string& name) {
-    const std::string path = TempPath(name.c_str());
+    const std::string path = TestTempPath(name);
     PngImage back;
     std::string error;
     EXPECT_TRUE(tavirel::test::WriteBytes(path, file));
@@ -129,7 +126,7 @@ TEST(PngFileTest, RoundTripsEveryLayout) {
     for (int bits : {8, 16}) {
         for (int channels = 1; channels <= 4; ++channels) {
             const PngImage image = RandomImage(37, 11, channels, bits, 0x504E47 + bits * 8 + channels);
-            const std::string path = TempPath("roundtrip.png");
+            const std::string path = TestTempPath("roundtrip.png");
             std::string error;
             ASSERT_TRUE(WritePng(path, image, &error)) << error;
             PngImage back;
@@ -307,7 +304,7 @@ TEST(PngFileTest, UnfilteredLevel6IsWhatOneShotCompressionGives) {
             image.samples[i] = uint16_t(i / 7 % 200);
         const Bytes expected = OneShotFile(image);
         EXPECT_EQ(EncodePng(image, UnfilteredLevel6()), expected) << w << "x" << h;
-        const std::string path = TempPath("oneshot.png");
+        const std::string path = TestTempPath("oneshot.png");
         std::string error;
         PngWriter writer(UnfilteredLevel6());
         ASSERT_TRUE(writer.Open(path, w, h, channels, bits, &error)) << error;
@@ -333,7 +330,7 @@ TEST(PngFileTest, UnfilteredLevel6IsWhatOneShotCompressionGives) {
 
 TEST(PngFileTest, ImageDataSplitsIntoChunksAtTheLimit) {
     const PngImage image = RandomImage(50, 40, 3, 16, 21);
-    const std::string path = TempPath("split.png");
+    const std::string path = TestTempPath("split.png");
     std::string error;
     PngWriter writer(PngCompression::Default, 1000);
     ASSERT_TRUE(writer.Open(path, image.width, image.height, image.channels, image.bits, &error)) << error;
@@ -387,10 +384,10 @@ TEST(PngFileTest, RowsAreCounted) {
     EXPECT_FALSE(many.Open("", 0, 1, 1, 8, &error));
 
     PngImage image = RandomImage(3, 3, 3, 8, 1);
-    EXPECT_FALSE(WritePng(TempPath("no-such-folder/out.png"), image, &error));
+    EXPECT_FALSE(WritePng(TestTempPath("no-such-folder/out.png"), image, &error));
     EXPECT_NE(error.find("cannot create"), std::string::npos) << error;
     image.samples.pop_back();
-    EXPECT_FALSE(WritePng(TempPath("short.png"), image, &error));
+    EXPECT_FALSE(WritePng(TestTempPath("short.png"), image, &error));
     EXPECT_TRUE(EncodePng(image).empty());
 }
 
@@ -418,7 +415,7 @@ TEST(PngFileTest, ColourAndPictureChunksAreKeptWhereTheyBelong) {
             {"cICP", {1, 13, 0, 1}}, {"tEXt", {'a', 0, 'b'}}, {"bKGD", Bytes(6, 0)},  {"eXIf", {'M', 'M', 0, 42}}};
         png.after = {{"tIME", Bytes(7, 1)}, {"zTXt", {'k', 0, 0, 1}}, {"pHYs", Bytes(9, 2)}, {"iTXt", {'c', 0, 0, 0}}};
         png.idatPieces = 2;
-        const std::string in = TempPath("chunks-in.png"), out = TempPath("chunks-out.png");
+        const std::string in = TestTempPath("chunks-in.png"), out = TestTempPath("chunks-out.png");
         ASSERT_TRUE(tavirel::test::WriteBytes(in, tavirel::test::BuildPng(png)));
 
         PngReader reader;
@@ -499,7 +496,7 @@ TEST(PngFileTest, AFileThatEndsEarlyTouchesNoMemoryForTheRowsItLacks) {
                 tavirel::test::TestPng huge;
                 huge.width = huge.height = 30000, huge.depth = depth, huge.colourType = 6;
                 huge.interlaced = interlaced;
-                const std::string path = TempPath("ends-early.png");
+                const std::string path = TestTempPath("ends-early.png");
                 ASSERT_TRUE(tavirel::test::WriteBytes(path, BuildPng(huge, tavirel::test::Compress(Bytes(100000, 0)))));
                 rusage before{}, after{};
                 getrusage(RUSAGE_SELF, &before);

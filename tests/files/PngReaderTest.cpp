@@ -14,6 +14,7 @@
 #include <string>
 
 #include "common/TestRandom.h"
+#include "common/TestTempPath.h"
 #include "filterhost/lib/PngFile.h"
 #include "files/PngTestFiles.h"
 
@@ -21,11 +22,6 @@ namespace tavirel::test {
 namespace {
 
 using filterhost::PngImage;
-
-// Named after the running test too: CTest runs tests side by side.
-std::string TempPath(const std::string& name) {
-    return ::testing::TempDir() + ::testing::UnitTest::GetInstance()->current_test_info()->name() + "-" + name;
-}
 
 // What a reader must make of the file: samples expanded as PngFile.h says.
 PngImage Expected(const TestPng& png) {
@@ -112,7 +108,7 @@ const Format kFormats[] = {{0, 1}, {0, 2}, {0, 4}, {0, 8}, {0, 16}, {2, 8}, {2, 
                            {3, 2}, {3, 4}, {3, 8}, {4, 8}, {4, 16}, {6, 8}, {6, 16}};
 
 TEST(PngReaderTest, EveryFormatAsDerivedAndAsStbReadsIt) {
-    const std::string path = TempPath("format.png");
+    const std::string path = TestTempPath("format.png");
     uint64_t seed = 1;
     for (const Format& f : kFormats) {
         for (bool interlaced : {false, true}) {
@@ -151,7 +147,7 @@ TEST(PngReaderTest, InterlacedRowsArriveByPass) {
     // An 8 x 8 image: the first pass is pixel (0, 0) alone, the last pass the
     // odd rows whole.
     TestPng png = RandomPng(0, 8, true, false, 8, 8, 99);
-    const std::string path = TempPath("passes.png");
+    const std::string path = TestTempPath("passes.png");
     ASSERT_TRUE(WriteBytes(path, BuildPng(png)));
     filterhost::PngReader reader;
     std::string error;
@@ -171,7 +167,7 @@ TEST(PngReaderTest, InterlacedRowsArriveByPass) {
 
 // The reader's verdict on these bytes: empty when it accepts them.
 std::string Refusal(const Bytes& file, const std::string& name = "damaged.png") {
-    const std::string path = TempPath(name);
+    const std::string path = TestTempPath(name);
     EXPECT_TRUE(WriteBytes(path, file));
     PngImage image;
     std::string error;
@@ -219,7 +215,7 @@ TEST(PngReaderTest, AFlippedBitInTheCompressedStreamIsRefusedBehindGoodCrcs) {
                 if (error.empty()) {
                     PngImage image;
                     std::string again;
-                    ASSERT_TRUE(filterhost::ReadPng(TempPath("damaged.png"), &image, &again));
+                    ASSERT_TRUE(filterhost::ReadPng(TestTempPath("damaged.png"), &image, &again));
                     EXPECT_EQ(image.samples, Expected(png).samples) << "stream byte " << at << " bit " << bit;
                     continue;
                 }
@@ -321,7 +317,7 @@ TEST(PngReaderTest, HeadersAndChunksItCannotUseAreRefused) {
 
     PngImage image;
     std::string error;
-    EXPECT_FALSE(filterhost::ReadPng(TempPath("no-such-file.png"), &image, &error));
+    EXPECT_FALSE(filterhost::ReadPng(TestTempPath("no-such-file.png"), &image, &error));
     EXPECT_NE(error.find("cannot read"), std::string::npos) << error;
 }
 
