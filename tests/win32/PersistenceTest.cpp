@@ -45,6 +45,19 @@ std::string SettingsPath() {
     return path;
 }
 
+// Our host's params command in a process of its own: the plug-in starts
+// there from the settings file and leaves its handle's bytes in `saved`.
+int SaveParametersInAnotherHost(const std::string& saved, std::string* output) {
+    std::string command = "\"";
+    command += filterhost::ProgramFolder();
+    command += "filterhost.exe\" params \"";
+    command += PluginPath();
+    command += "\" --save-parameters \"";
+    command += saved;
+    command += '"';
+    return filterhost::RunCapturingOutput(command, output);
+}
+
 std::string Name(const FilterParameters& p) {
     return std::string(reinterpret_cast<const char*>(p.name + 1), p.name[0]);
 }
@@ -207,11 +220,7 @@ TEST_F(PersistenceTest, AFileHeldOpenGivesTheSharingError) {
     // Parameters in the plug-in drops the code and goes on with the defaults.
     std::string output;
     const std::string saved = Folder() + "held.bin";
-    EXPECT_EQ(filterhost::RunCapturingOutput("\"" + filterhost::ProgramFolder() + "filterhost.exe\" params \"" +
-                                                 PluginPath() + "\" --save-parameters \"" + saved + "\"",
-                                             &output),
-              0)
-        << output;
+    EXPECT_EQ(SaveParametersInAnotherHost(saved, &output), 0) << output;
     CloseHandle(held);
     const std::string handle = ReadFileBytes(saved);
     ASSERT_GE(handle.size(), sizeof(ParameterRecord));
@@ -239,11 +248,7 @@ TEST_F(PersistenceTest, StoreWritesTheFileAndTheNextHostProcessReadsIt) {
 
     std::string output;
     const std::string saved = Folder() + "next.bin";
-    ASSERT_EQ(filterhost::RunCapturingOutput("\"" + filterhost::ProgramFolder() + "filterhost.exe\" params \"" +
-                                                 PluginPath() + "\" --save-parameters \"" + saved + "\"",
-                                             &output),
-              0)
-        << output;
+    ASSERT_EQ(SaveParametersInAnotherHost(saved, &output), 0) << output;
     ParameterRecord seeded;
     const std::string handle = ReadFileBytes(saved);
     ASSERT_GE(handle.size(), sizeof seeded);
