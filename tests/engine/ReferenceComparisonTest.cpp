@@ -1,8 +1,8 @@
 // The engine against the plain reference (common/ReferenceTransform.h): every
 // 8-bit colour, and ten million seeded 16-bit colours plus the boundaries, for
 // a fixed list of settings and five seeded random ones. Every row path this
-// processor can run is compared, and the active one through TransformRow8/16. A mismatch prints the settings and
-// the input triple.
+// processor can run is compared, and the active one through TransformRow8/16
+// on a first slice. A mismatch prints the settings and the input triple.
 #include <gtest/gtest.h>
 
 #include <cstdio>
@@ -71,12 +71,17 @@ struct NamedPath {
     Row16Function row16;
 };
 
-std::vector<NamedPath> PathsUnderTest() {
+// Every path this processor can run and, with `active`, TransformRow8/16.
+// Those only forward to one of the paths, so the whole range through them
+// would repeat that path's work: they take the first slice of it, which shows
+// that they forward, and to a path that is right.
+std::vector<NamedPath> PathsUnderTest(bool active) {
     std::vector<NamedPath> paths;
     int count = 0;
     const TransformPath* available = AvailableTransformPaths(&count);
     for (int i = 0; i < count; ++i) paths.push_back({available[i].name, available[i].row8, available[i].row16});
-    paths.push_back({std::string("active (") + ActiveTransformPathName() + ")", TransformRow8, TransformRow16});
+    if (active)
+        paths.push_back({std::string("active (") + ActiveTransformPathName() + ")", TransformRow8, TransformRow16});
     return paths;
 }
 
@@ -95,7 +100,7 @@ TEST_P(ReferenceComparison, Every8BitColour) {
                 expected[i] = reference.Transform8({r, g, b});
             }
         }
-        for (const NamedPath& path : PathsUnderTest()) {
+        for (const NamedPath& path : PathsUnderTest(r == 0)) {
             path.row8(in.data(), out.data(), 3, 256 * 256);
             for (size_t i = 0; i < expected.size(); ++i) {
                 const Rgb e = expected[i];
@@ -169,7 +174,7 @@ TEST_P(ReferenceComparison, SixteenBitColours) {
         }
         for (size_t i = 0; i < count; ++i)
             expected[i] = reference.Transform16({chunk[i * 3], chunk[i * 3 + 1], chunk[i * 3 + 2]});
-        for (const NamedPath& path : PathsUnderTest()) {
+        for (const NamedPath& path : PathsUnderTest(done == 0)) {
             path.row16(chunk.data(), out.data(), 3, int(count));
             for (size_t i = 0; i < count; ++i) {
                 const Rgb p{chunk[i * 3], chunk[i * 3 + 1], chunk[i * 3 + 2]};
