@@ -193,8 +193,10 @@ TEST_P(ReferenceComparison, SixteenBitColours) {
 INSTANTIATE_TEST_SUITE_P(Settings, ReferenceComparison, ::testing::ValuesIn(SettingsUnderTest()),
                          [](const ::testing::TestParamInfo<ReferenceSettings>& info) {
                              const ReferenceSettings& s = info.param;
-                             return "s" + std::to_string(info.index) + "_hue" + std::to_string(s.sourceHue) + "_to" +
-                                    std::to_string(s.destinationHue) + "_range" + std::to_string(s.range);
+                             char name[80];
+                             std::snprintf(name, sizeof name, "s%u_hue%d_to%d_range%d", unsigned(info.index),
+                                           s.sourceHue, s.destinationHue, s.range);
+                             return std::string(name);
                          });
 
 }  // namespace

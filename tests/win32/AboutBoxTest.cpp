@@ -13,8 +13,13 @@ namespace tavirel::test {
 namespace {
 
 int About(const std::string& arguments, std::string* output) {
-    return filterhost::RunCapturingOutput(
-        "\"" + filterhost::ProgramFolder() + "filterhost.exe\" about \"" + PluginPath() + "\" " + arguments, output);
+    std::string command = "\"";
+    command += filterhost::ProgramFolder();
+    command += "filterhost.exe\" about \"";
+    command += PluginPath();
+    command += "\" ";
+    command += arguments;
+    return filterhost::RunCapturingOutput(command, output);
 }
 
 TEST(AboutBoxTest, OpensCentredAtAThirdOfTheHostWindow) {
