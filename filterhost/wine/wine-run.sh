@@ -1,8 +1,10 @@
 #!/bin/sh
 # wine-run.sh [--no-window] [--filterhost] PROGRAM.exe [ARGS...]: runs a Win32
 # program under Wine with the build tree's own prefix (made once, beside the
-# program's bin folder), no debug chatter, no runtime installers, and no
-# debugger on a crash (the process ends instead of waiting in winedbg).
+# program's bin folder), no debug chatter, no runtime installers, no
+# debugger on a crash (the process ends instead of waiting in winedbg), and
+# no menu builder (which would put menu folders and file types of the prefix
+# into the user's own desktop settings, and costs each new prefix its time).
 # A 64-bit program (PE32+) runs under the 64-bit loader in a 64-bit prefix.
 #
 # Display. A program that may show a window runs on $DISPLAY when one is set;
@@ -69,7 +71,7 @@ caller_display=${DISPLAY:-}
 bin=$(cd "$(dirname "$program")" && pwd)
 export WINEPREFIX="${WINEPREFIX:-$(dirname "$bin")/wineprefix}"
 export WINEDEBUG=-all
-export WINEDLLOVERRIDES="mscoree,mshtml=;winedbg.exe=d"
+export WINEDLLOVERRIDES="mscoree,mshtml=;winedbg.exe=d;winemenubuilder.exe=d"
 
 # The machine word of the PE header (its offset is at 0x3c): 0x8664 is x86-64.
 pe=$(od -An -tu4 -j60 -N4 "$program" | tr -d ' ')
