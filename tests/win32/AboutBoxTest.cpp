@@ -13,13 +13,7 @@ namespace tavirel::test {
 namespace {
 
 int About(const std::string& arguments, std::string* output) {
-    std::string command = "\"";
-    command += filterhost::ProgramFolder();
-    command += "filterhost.exe\" about \"";
-    command += PluginPath();
-    command += "\" ";
-    command += arguments;
-    return filterhost::RunCapturingOutput(command, output);
+    return filterhost::RunCapturingOutput(HostCommandLine("about", arguments), output);
 }
 
 TEST(AboutBoxTest, OpensCentredAtAThirdOfTheHostWindow) {

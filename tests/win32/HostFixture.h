@@ -25,6 +25,19 @@ namespace tavirel::test {
 
 inline std::string PluginPath() { return filterhost::ProgramFolder() + TAVIREL_PRODUCT_NAME; }
 
+// Our host's command line: "<folder>filterhost.exe" COMMAND "<plug-in>" ARGUMENTS.
+inline std::string HostCommandLine(const std::string& command, const std::string& arguments) {
+    std::string line = "\"";
+    line += filterhost::ProgramFolder();
+    line += "filterhost.exe\" ";
+    line += command;
+    line += " \"";
+    line += PluginPath();
+    line += "\" ";
+    line += arguments;
+    return line;
+}
+
 // A folder of the test program's own (created on first use), with a trailing backslash.
 inline std::string TestFolder(const std::string& name) {
     const std::string folder = filterhost::ProgramFolder() + name + "\\";

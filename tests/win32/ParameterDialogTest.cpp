@@ -245,9 +245,8 @@ TEST_F(DialogTest, TypedValuesAreClampedAtOnceAndCorrectedAtOk) {
         next.Click(2);
     });
     std::string output;
-    const int status = filterhost::RunCapturingOutput("\"" + filterhost::ProgramFolder() + "filterhost.exe\" run \"" +
-                                                          PluginPath() + "\" \"" + in + "\" \"" + out + "\" --quiet",
-                                                      &output);
+    const int status =
+        filterhost::RunCapturingOutput(HostCommandLine("run", "\"" + in + "\" \"" + out + "\" --quiet"), &output);
     person.join();
     EXPECT_EQ(status, 1) << output;
     EXPECT_EQ(seen, (std::vector<std::string>{"360.0", "12.0", "0.0", "50.0"}));
@@ -270,7 +269,7 @@ TEST_F(DialogTest, RecordedStepPlaysWithItsDialogAndSilentlyOverABatch) {
     ASSERT_TRUE(filterhost::WritePng(in, png, &error)) << error;
     for (auto& v : png.samples) v = uint16_t(255 - v);
     ASSERT_TRUE(filterhost::WritePng(other, png, &error)) << error;
-    const std::string host = "\"" + filterhost::ProgramFolder() + "filterhost.exe\" run \"" + PluginPath() + "\" ";
+    const std::string host = HostCommandLine("run", "");
     auto run = [&](const std::string& arguments, const std::function<void(DialogDriver&)>& person) {
         std::thread answering;
         if (person)

@@ -48,14 +48,7 @@ std::string SettingsPath() {
 // Our host's params command in a process of its own: the plug-in starts
 // there from the settings file and leaves its handle's bytes in `saved`.
 int SaveParametersInAnotherHost(const std::string& saved, std::string* output) {
-    std::string command = "\"";
-    command += filterhost::ProgramFolder();
-    command += "filterhost.exe\" params \"";
-    command += PluginPath();
-    command += "\" --save-parameters \"";
-    command += saved;
-    command += '"';
-    return filterhost::RunCapturingOutput(command, output);
+    return filterhost::RunCapturingOutput(HostCommandLine("params", "--save-parameters \"" + saved + "\""), output);
 }
 
 std::string Name(const FilterParameters& p) {
